@@ -44,6 +44,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # Native components.
 add_subdirectory(platform/foundation)
+add_subdirectory(platform/session)
 add_subdirectory(model)
 add_subdirectory(idl)
 add_subdirectory(platform/framework)
