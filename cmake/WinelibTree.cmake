@@ -27,6 +27,9 @@ function(lumo_import_native name)
     INTERFACE_INCLUDE_DIRECTORIES "${PROJECT_SOURCE_DIR}")
 endfunction()
 lumo_import_native(lumo_foundation)
+lumo_import_native(lumo_model)
+lumo_import_native(lumo_session)
+lumo_import_native(lumo_framework)
 
 # Winelib executables and DLLs carry Wine's suffixes.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
