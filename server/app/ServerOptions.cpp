@@ -1,0 +1,216 @@
+#include "server/app/ServerOptions.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace lumo_server {
+namespace {
+
+bool parseCount(const std::string& text, uint64_t max, uint64_t& out)
+{
+    if (text.empty() || text.size() > 18) return false;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (value == 0 || value > max) return false;
+    out = value;
+    return true;
+}
+
+bool readSecretFile(const std::string& path, std::string& secret, std::string& error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read the token secret file " + path;
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    secret = content.str();
+    while (!secret.empty() && (secret.back() == '\n' || secret.back() == '\r')) secret.pop_back();
+    if (secret.empty()) {
+        error = "the token secret file " + path + " is empty";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ServerOptionsParser::defaultServerName()
+{
+    char host[256] = {0};
+    if (gethostname(host, sizeof host - 1) != 0 || host[0] == 0) std::snprintf(host, sizeof host, "localhost");
+    return std::string(host) + "-" + std::to_string(getpid());
+}
+
+bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions& options, std::string& error)
+{
+    auto fail = [&error](const std::string& message) {
+        error = message;
+        return false;
+    };
+    bool secretFileGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                error = "option " + arg + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string text;
+        uint64_t count = 0;
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg.compare(0, 4, "-ORB") == 0) {
+            options.orbArgs.push_back(arg);
+            if (i + 1 < argc) options.orbArgs.push_back(argv[++i]);
+        } else if (arg == "--naming") {
+            if (!value(options.naming)) return false;
+        } else if (arg == "--no-naming") {
+            options.noNaming = true;
+        } else if (arg == "--cluster") {
+            if (!value(options.cluster)) return false;
+            if (options.cluster.empty()) return fail("--cluster needs a non-empty name");
+        } else if (arg == "--name") {
+            if (!value(options.name)) return false;
+            if (options.name.empty()) return fail("--name needs a non-empty name");
+        } else if (arg == "--endpoint") {
+            if (!value(options.endpoint)) return false;
+        } else if (arg == "--sqlite") {
+            if (!value(options.sqlitePath)) return false;
+            options.sqliteGiven = true;
+        } else if (arg == "--postgres") {
+            if (!value(options.postgres)) return false;
+            if (options.postgres.empty()) return fail("--postgres needs a connection string");
+        } else if (arg == "--token-secret") {
+            if (!value(options.tokenSecret)) return false;
+            if (options.tokenSecret.empty()) return fail("--token-secret needs a non-empty text");
+            options.tokenSecretGiven = true;
+        } else if (arg == "--token-secret-file") {
+            if (!value(options.tokenSecretFile)) return false;
+            secretFileGiven = true;
+        } else if (arg == "--max-request-chars") {
+            if (!value(text)) return false;
+            if (!parseCount(text, 1ull << 30, count))
+                return fail("--max-request-chars needs a number from 1 to 1073741824");
+            options.maxRequestChars = static_cast<std::size_t>(count);
+        } else if (arg == "--max-field-chars") {
+            if (!value(text)) return false;
+            if (!parseCount(text, 1ull << 30, count))
+                return fail("--max-field-chars needs a number from 1 to 1073741824");
+            options.maxFieldChars = static_cast<std::size_t>(count);
+        } else if (arg == "--reply-max-age") {
+            if (!value(text)) return false;
+            if (!parseCount(text, 100ull * 365 * 86400, count))
+                return fail("--reply-max-age needs a positive number of seconds");
+            options.replyMaxAgeSeconds = static_cast<int64_t>(count);
+        } else if (arg == "--request-log") {
+            if (!value(options.requestLog)) return false;
+        } else if (arg == "--ior-file") {
+            if (!value(options.iorFile)) return false;
+        } else if (arg == "--fault") {
+            if (!value(text)) return false;
+            if (text == "user-exception") {
+                options.faultUserException = true;
+            } else if (text.compare(0, 6, "delay=") == 0 && parseCount(text.substr(6), 3600 * 1000, count)) {
+                options.faultDelayMs = static_cast<int>(count);
+            } else {
+                return fail("--fault takes user-exception or delay=<milliseconds>");
+            }
+        } else {
+            error = "unknown option " + arg;
+            return false;
+        }
+    }
+    if (options.help) return true;
+
+    if (options.tokenSecretGiven && secretFileGiven)
+        return fail("give either --token-secret or --token-secret-file, not both");
+    if (secretFileGiven) {
+        if (!readSecretFile(options.tokenSecretFile, options.tokenSecret, error)) return false;
+        options.tokenSecretGiven = true;
+    }
+    if (!options.tokenSecretGiven) return fail("a token secret is required (--token-secret or --token-secret-file)");
+    if (!options.postgres.empty() && options.sqliteGiven)
+        return fail("give either --sqlite or --postgres, not both");
+    if (options.noNaming && !options.naming.empty()) return fail("--naming and --no-naming exclude each other");
+    if (options.name.empty()) options.name = defaultServerName();
+    return true;
+}
+
+std::string ServerOptionsParser::helpText()
+{
+    return R"(Usage: lumo_commentary_server --token-secret TEXT | --token-secret-file PATH [options] [-ORB... options]
+
+The reference commentary server: a CORBA servant of LumoCommentaryService
+(operation execute: request JSON in, response JSON out), registered in the
+Naming Service as <cluster>/<name> with kind "Nexa_LumoCommentary".
+Prints "ready" once it is registered; SIGTERM or SIGINT unbinds its name,
+shuts the ORB down and exits 0.
+
+Location
+  --naming REF            corbaloc, corbaname or IOR of the Naming Service
+                          (default: the initial reference "NameService", so
+                          -ORBInitRef NameService=... works too)
+  --no-naming             do not register (clients use --ior-file)
+  --cluster NAME          naming context of the cluster (default LumoCommentary);
+                          created when missing
+  --name NAME             this server's name in the cluster (default <hostname>-<pid>);
+                          an existing binding of that name is replaced
+  --endpoint ENDPOINT     where to listen (default giop:tcp:127.0.0.1: with a
+                          free port chosen by the ORB)
+  --ior-file PATH         write the servant's IOR to PATH once ready
+
+Storage (the schema is created on first start)
+  --sqlite PATH           SQLite database file (default ./lumo-commentary.db);
+                          WAL journal, synchronous=NORMAL: a committed change
+                          survives a killed process, not a power cut.  Several
+                          servers on one machine may share one file.
+  --postgres CONNINFO     PostgreSQL connection string (libpq), instead of
+                          SQLite: for several servers sharing one database
+
+Requests
+  --token-secret TEXT     secret that logon tokens are signed with (required,
+  --token-secret-file PATH   or read from the first line of a file)
+  --max-request-chars N   longest request text in UTF-16 code units
+                          (default 1048576; longer: error 413 "CMNTRY 401")
+  --max-field-chars N     longest string member in UTF-16 code units
+                          (default 65536; longer: error 413 "CMNTRY 402")
+  --reply-max-age SECONDS how long the reply of an exactly-once request is kept
+                          at most (default 3600; also dropped once the
+                          request's FT expiration time has passed)
+
+Exactly-once execution
+  A call carrying the FT_REQUEST service context (id 13) that adds, modifies,
+  deletes, hides or duplicates runs at most once per (client id, retention
+  id): its reply is stored with its changes in one transaction, and the same
+  pair arriving again, here or at another server on the same database, is
+  answered from the store.  Only successful replies are stored.
+
+Test aids
+  --request-log PATH      append one line per execute call and flush it:
+                          "<retention id or -> <requestType or -> <responseType or -> <statusCode or ->"
+                          plus " replay" when answered from the reply store
+  --fault user-exception  every execute raises the user exception
+                          ImplServ::OSCAFactory::connection_failure (the
+                          caller sees CORBA::UNKNOWN)
+  --fault delay=MS        wait MS milliseconds before answering each call
+                          (after it has been executed and logged)
+
+  -h, --help              this text
+
+Exit codes: 0 after a clean shutdown, 1 storage or startup failure,
+2 bad command line, 3 Naming Service unreachable or registration failed,
+4 shutdown did not finish in time.
+)";
+}
+
+}  // namespace lumo_server

@@ -1,0 +1,101 @@
+// Storage of comments and of the replies of exactly-once requests.
+//
+// One abstract store, two implementations (SQLite, PostgreSQL) with the same
+// semantics.  All work happens in transactions, and one request is one
+// transaction.  SQLite write transactions are exclusive (BEGIN IMMEDIATE);
+// PostgreSQL ones run side by side, and the claim on the reply key (INSERT
+// ... ON CONFLICT, which waits for a racing transaction holding the same key)
+// and row locks (SELECT ... FOR UPDATE) give the same outcome: a request with
+// a reply key runs at most once, and a read-modify-write never loses a
+// concurrent change.  Failures raise StoreError; a transaction that is
+// destroyed without commit() rolls back.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/core/CommentRecord.h"
+
+namespace lumo_server {
+
+class StoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The equality filters of a get request.  Only these columns are filterable.
+enum class FilterColumn {
+    LogicalReportId,
+    AppName,
+    AppContext,
+    ContextCommon,
+    AppDatapath,
+    OptionKey1,
+    OptionKey2,
+    OptionKey3,
+    OptionKey4
+};
+
+struct CommentFilter {
+    SWCharString sourceCUID;
+    bool includeHidden = false;
+    int32_t commentId = -1;  // -1: any
+    std::vector<std::pair<FilterColumn, SWCharString>> equals;
+};
+
+// Key of an exactly-once request: the FT client id (any bytes) and the
+// retention id.
+struct ReplyKey {
+    std::string clientId;
+    int32_t retentionId = 0;
+};
+
+class StoreTransaction {
+public:
+    virtual ~StoreTransaction() = default;
+
+    // Exactly-once support.  claimReply inserts a placeholder row for the key
+    // and returns true, or returns false when a row for the key exists
+    // (committed by another transaction, possibly of another server).  In the
+    // false case storedReply gives the recorded reply.  recordReply fills the
+    // claimed row.  expiresMs 0 means "no expiry given".
+    virtual bool claimReply(const ReplyKey& key, int64_t expiresMs, int64_t nowMs) = 0;
+    virtual std::optional<std::u16string> storedReply(const ReplyKey& key) = 0;
+    virtual void recordReply(const ReplyKey& key, const std::u16string& reply) = 0;
+
+    // Inserts a comment (its commentId is ignored) and returns the new id,
+    // unique across the database and greater than every id given before.
+    virtual int32_t insertComment(const CommentRecord& comment) = 0;
+    // Comments matching the filter, in commentId order.
+    virtual std::vector<CommentRecord> selectComments(const CommentFilter& filter) = 0;
+    // The comment with this id in this document; in a write transaction the
+    // row stays locked against other writers until the end of the transaction.
+    virtual std::optional<CommentRecord> findComment(int32_t commentId, const SWCharString& sourceCUID) = 0;
+    // Rewrites every stored field of the comment with this id and sourceCUID;
+    // false when there is none.
+    virtual bool updateComment(const CommentRecord& comment) = 0;
+    virtual bool deleteComment(int32_t commentId, const SWCharString& sourceCUID) = 0;
+    // Sets the hidden flag of the comment; false when there is none.
+    virtual bool setHidden(int32_t commentId, const SWCharString& sourceCUID) = 0;
+
+    virtual void commit() = 0;
+};
+
+class CommentStore {
+public:
+    virtual ~CommentStore() = default;
+    virtual std::unique_ptr<StoreTransaction> beginWrite() = 0;
+    virtual std::unique_ptr<StoreTransaction> beginRead() = 0;
+    // Deletes reply rows whose expiry has passed or that were created before
+    // createdBeforeMs; returns how many.
+    virtual int64_t purgeReplies(int64_t nowMs, int64_t createdBeforeMs) = 0;
+    // "sqlite" or "postgres".
+    virtual const char* kind() const = 0;
+};
+
+}  // namespace lumo_server

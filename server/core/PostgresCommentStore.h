@@ -1,0 +1,39 @@
+// The PostgreSQL store, for several servers sharing one database.  Every
+// concurrently running transaction has its own connection from a pool.
+// Exactly-once: the reply key is claimed with INSERT ... ON CONFLICT DO
+// NOTHING inside the request's transaction, so of two servers racing on one
+// retried request the second waits for the first and then finds its reply.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "server/core/CommentStore.h"
+
+namespace lumo_server {
+
+class PostgresConnection;
+
+class PostgresCommentStore : public CommentStore {
+public:
+    // Connects and creates the schema when missing.  Raises StoreError.
+    explicit PostgresCommentStore(const std::string& conninfo);
+    ~PostgresCommentStore() override;
+
+    std::unique_ptr<StoreTransaction> beginWrite() override;
+    std::unique_ptr<StoreTransaction> beginRead() override;
+    int64_t purgeReplies(int64_t nowMs, int64_t createdBeforeMs) override;
+    const char* kind() const override { return "postgres"; }
+
+    std::unique_ptr<PostgresConnection> acquire();
+    void release(std::unique_ptr<PostgresConnection> connection);
+
+private:
+    std::string m_conninfo;
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<PostgresConnection>> m_idle;
+};
+
+}  // namespace lumo_server

@@ -1,0 +1,132 @@
+#include "server/core/RequestProcessor.h"
+
+#include "model/JsonSupport.h"
+#include "platform/foundation/STrace.h"
+#include "platform/session/LogonToken.h"
+#include "server/core/CommentOperations.h"
+#include "server/core/RequestRules.h"
+#include "server/core/ResponseWriter.h"
+
+namespace lumo_server {
+namespace {
+
+const char kArea[] = "RequestProcessor";
+
+ProcessOutcome errorOutcome(const ServerError& error, std::optional<int32_t> requestType)
+{
+    ProcessOutcome outcome;
+    outcome.response = ResponseWriter::error(error);
+    outcome.requestType = requestType;
+    outcome.responseType = kErrorResponse;
+    outcome.statusCode = error.statusCode;
+    return outcome;
+}
+
+// Status and type of a recorded reply, for the request log.
+void readHead(const std::u16string& reply, ProcessOutcome& outcome)
+{
+    lumo_json::Document document;
+    document.Parse(reply.c_str());
+    if (!document.IsObject()) return;
+    auto status = document.FindMember(u"statusCode");
+    if (status != document.MemberEnd() && status->value.IsInt()) outcome.statusCode = status->value.GetInt();
+    auto type = document.FindMember(u"responseType");
+    if (type != document.MemberEnd() && type->value.IsInt()) outcome.responseType = type->value.GetInt();
+}
+
+}  // namespace
+
+RequestProcessor::RequestProcessor(CommentStore& store, ProcessorSettings settings, Clock clock)
+    : m_store(store),
+      m_settings(std::move(settings)),
+      m_clock(clock ? std::move(clock) : Clock(&lumo_session::nowMilliseconds)),
+      m_reader(m_settings.limits),
+      m_verifier(m_settings.tokenSecret)
+{
+}
+
+ProcessOutcome RequestProcessor::process(const std::u16string& text, const std::optional<ExactlyOnceKey>& key)
+{
+    ReadResult read = m_reader.read(text);
+    if (!read.ok) return errorOutcome(read.error, read.requestType);
+    const CommentaryRequest& request = read.request;
+
+    if (request.requestType == kTestConnectionRequest) {
+        ProcessOutcome outcome;
+        outcome.response = ResponseWriter::success(kTestConnectionResponse);
+        outcome.requestType = request.requestType;
+        outcome.responseType = kTestConnectionResponse;
+        return outcome;
+    }
+    if (auto error = RequestRules::check(request)) return errorOutcome(*error, request.requestType);
+
+    const int64_t now = m_clock();
+    SWCharString user;
+    if (auto error = m_verifier.verify(request.logonToken, now, user)) return errorOutcome(*error, request.requestType);
+
+    maybePurge(now);
+    try {
+        return runInTransaction(request, user, key, now);
+    } catch (const StoreError& e) {
+        S_TRACE_ERROR(kArea, 0, "storage failure: %1", e.what());
+    } catch (const std::exception& e) {
+        S_TRACE_ERROR(kArea, 0, "unexpected failure: %1", e.what());
+    }
+    return errorOutcome(ServerError::make(ErrorKind::StorageFailure), request.requestType);
+}
+
+ProcessOutcome RequestProcessor::runInTransaction(const CommentaryRequest& request, const SWCharString& user,
+                                                  const std::optional<ExactlyOnceKey>& key, int64_t now)
+{
+    const bool writes = changesStorage(request.requestType);
+    const bool exactlyOnce = writes && key.has_value();
+    // A claim can only fail to find its reply when a purge removed the row in
+    // between; the second round then claims it afresh.
+    for (int round = 0; round < 2; ++round) {
+        std::unique_ptr<StoreTransaction> transaction = writes ? m_store.beginWrite() : m_store.beginRead();
+        if (exactlyOnce && !transaction->claimReply(key->key, key->expiresMs, now)) {
+            std::optional<std::u16string> recorded = transaction->storedReply(key->key);
+            transaction.reset();  // rolls back: nothing changed
+            if (!recorded) continue;
+            ProcessOutcome outcome;
+            outcome.response = std::move(*recorded);
+            outcome.requestType = request.requestType;
+            outcome.replayed = true;
+            readHead(outcome.response, outcome);
+            return outcome;
+        }
+
+        OperationResult result = CommentOperations::run(*transaction, request, user, now);
+        if (!result.ok) return errorOutcome(result.error, request.requestType);  // rolled back
+        if (exactlyOnce) transaction->recordReply(key->key, result.response);
+        transaction->commit();
+
+        ProcessOutcome outcome;
+        outcome.response = std::move(result.response);
+        outcome.requestType = request.requestType;
+        outcome.responseType = successResponseType(request.requestType);
+        return outcome;
+    }
+    throw StoreError("reply row vanished twice while claiming it");
+}
+
+void RequestProcessor::maybePurge(int64_t now)
+{
+    int64_t last = m_lastPurgeMs.load();
+    if (now - last < m_settings.purgeIntervalMs) return;
+    if (!m_lastPurgeMs.compare_exchange_strong(last, now)) return;  // another thread purges
+    try {
+        m_store.purgeReplies(now, now - m_settings.replyMaxAgeMs);
+    } catch (const StoreError& e) {
+        S_TRACE_ERROR(kArea, 0, "purging the reply table failed: %1", e.what());
+    }
+}
+
+int64_t RequestProcessor::purgeReplies()
+{
+    const int64_t now = m_clock();
+    m_lastPurgeMs.store(now);
+    return m_store.purgeReplies(now, now - m_settings.replyMaxAgeMs);
+}
+
+}  // namespace lumo_server

@@ -1,0 +1,83 @@
+// One execute call from request text to response text, without the ORB:
+//   1. read the request strictly (RequestReader); test connection answers here;
+//   2. check the kind's rules (RequestRules);
+//   3. check the logon token (TokenVerifier);
+//   4. run the operation in one store transaction.  A request that changes
+//      storage and carries an exactly-once key first claims the key in the
+//      reply table; when the key is already there, the recorded reply is
+//      answered and nothing runs.  Otherwise the reply is recorded in the
+//      same transaction as the operation's changes.
+//      Design decision: only successes are recorded: an error changes nothing,
+//      so a retried failing request is simply checked again.  The token is
+//      checked before the reply table is consulted, so a recorded reply is
+//      only handed to a caller with a valid token.
+// Design decision: now and then (at most once per purge interval, by the
+// request that notices it is due) reply rows whose expiry has passed or that
+// are older than the maximum age are deleted.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "server/core/CommentStore.h"
+#include "server/core/CommentaryRequest.h"
+#include "server/core/RequestReader.h"
+#include "server/core/TokenVerifier.h"
+
+namespace lumo_server {
+
+// The FT request context of a call: who sent it, which logical request, and
+// until when the client may retry it (milliseconds since the epoch, 0 = not
+// given).
+struct ExactlyOnceKey {
+    ReplyKey key;
+    int64_t expiresMs = 0;
+};
+
+struct ProcessOutcome {
+    std::u16string response;
+    std::optional<int32_t> requestType;  // absent when the text could not be read that far
+    int32_t responseType = 0;
+    int32_t statusCode = 0;
+    bool replayed = false;  // answered from the reply table
+};
+
+struct ProcessorSettings {
+    RequestLimits limits;
+    std::string tokenSecret;
+    int64_t replyMaxAgeMs = 3600 * 1000;  // reply rows older than this are purged
+    int64_t purgeIntervalMs = 60 * 1000;
+};
+
+class RequestProcessor {
+public:
+    using Clock = std::function<int64_t()>;
+
+    // The store must outlive the processor.  clock gives milliseconds since
+    // the epoch (the system clock unless a test supplies one).
+    RequestProcessor(CommentStore& store, ProcessorSettings settings, Clock clock = Clock());
+
+    ProcessOutcome process(const std::u16string& text, const std::optional<ExactlyOnceKey>& key = std::nullopt);
+
+    // Deletes expired reply rows now; returns how many.
+    int64_t purgeReplies();
+
+    const RequestReader& reader() const { return m_reader; }
+
+private:
+    ProcessOutcome runInTransaction(const CommentaryRequest& request, const SWCharString& user,
+                                    const std::optional<ExactlyOnceKey>& key, int64_t now);
+    void maybePurge(int64_t now);
+
+    CommentStore& m_store;
+    ProcessorSettings m_settings;
+    Clock m_clock;
+    RequestReader m_reader;
+    TokenVerifier m_verifier;
+    std::atomic<int64_t> m_lastPurgeMs{0};
+};
+
+}  // namespace lumo_server

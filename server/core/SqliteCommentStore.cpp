@@ -1,0 +1,281 @@
+#include "server/core/SqliteCommentStore.h"
+
+#include <limits>
+
+#include "server/core/CommentColumns.h"
+#include "server/core/SqliteConnection.h"
+#include "server/core/Utf16Text.h"
+
+namespace lumo_server {
+namespace {
+
+const char kSchema[] =
+    "CREATE TABLE IF NOT EXISTS lumo_comment ("
+    " comment_id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " source_cuid TEXT NOT NULL, owner_cuid TEXT NOT NULL, text TEXT NOT NULL, user_name TEXT NOT NULL,"
+    " last_modified_user_cuid TEXT NOT NULL, last_modified_user_name TEXT NOT NULL,"
+    " logical_report_id TEXT NOT NULL, context_common TEXT NOT NULL, app_name TEXT NOT NULL,"
+    " app_context TEXT NOT NULL, app_datapath TEXT NOT NULL, option_key1 TEXT NOT NULL,"
+    " option_key2 TEXT NOT NULL, option_key3 TEXT NOT NULL, option_key4 TEXT NOT NULL,"
+    " connecxion TEXT NOT NULL, creation_ts INTEGER NOT NULL, last_modified_ts INTEGER NOT NULL,"
+    " hidden INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS lumo_comment_source ON lumo_comment (source_cuid, comment_id);"
+    "CREATE TABLE IF NOT EXISTS lumo_reply ("
+    " client_id TEXT NOT NULL, retention_id INTEGER NOT NULL, expires_ms INTEGER NOT NULL,"
+    " created_ms INTEGER NOT NULL, reply TEXT NOT NULL, PRIMARY KEY (client_id, retention_id));";
+
+std::string utf8(const SWCharString& s) { return utf16ToUtf8(s.str()); }
+
+CommentRecord readRow(const SqliteConnection::Statement& row)
+{
+    CommentRecord c;
+    c.commentId = static_cast<int32_t>(row.int64(0));
+    for (int i = 0; i < kCommentTextColumns; ++i) commentText(c, i) = SWCharString(utf8ToUtf16(row.text(1 + i)));
+    c.creationTimestamp = row.int64(1 + kCommentTextColumns);
+    c.lastModifiedTimestamp = row.int64(2 + kCommentTextColumns);
+    c.hidden = row.int64(3 + kCommentTextColumns) != 0;
+    return c;
+}
+
+// Binds the 16 texts, both timestamps and hidden to parameters first .. first+18.
+void bindComment(SqliteConnection::Statement& statement, int first, const CommentRecord& c)
+{
+    for (int i = 0; i < kCommentTextColumns; ++i) statement.bind(first + i, utf8(commentText(c, i)));
+    statement.bind(first + kCommentTextColumns, c.creationTimestamp);
+    statement.bind(first + kCommentTextColumns + 1, c.lastModifiedTimestamp);
+    statement.bind(first + kCommentTextColumns + 2, int64_t(c.hidden ? 1 : 0));
+}
+
+std::string placeholders(int first, int count)
+{
+    std::string out;
+    for (int i = 0; i < count; ++i) out += (i ? ", ?" : "?") + std::to_string(first + i);
+    return out;
+}
+
+class SqliteTransaction : public StoreTransaction {
+public:
+    SqliteTransaction(SqliteCommentStore& store, bool write) : m_store(store), m_connection(store.acquire())
+    {
+        try {
+            m_connection->exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+        } catch (const StoreError&) {
+            m_store.release(std::move(m_connection));
+            throw;
+        }
+        m_open = true;
+    }
+
+    ~SqliteTransaction() override
+    {
+        if (m_open) {
+            try {
+                m_connection->exec("ROLLBACK");
+            } catch (const StoreError&) {
+                // The connection is closed rather than reused in an unknown state.
+                m_connection.reset();
+            }
+        }
+        if (m_connection) m_store.release(std::move(m_connection));
+    }
+
+    bool claimReply(const ReplyKey& key, int64_t expiresMs, int64_t nowMs) override
+    {
+        SqliteConnection::Statement insert(
+            *m_connection,
+            "INSERT OR IGNORE INTO lumo_reply (client_id, retention_id, expires_ms, created_ms, reply) "
+            "VALUES (?1, ?2, ?3, ?4, '')");
+        insert.bind(1, hexClientId(key.clientId));
+        insert.bind(2, int64_t(key.retentionId));
+        insert.bind(3, expiresMs);
+        insert.bind(4, nowMs);
+        insert.step();
+        return m_connection->changes() == 1;
+    }
+
+    std::optional<std::u16string> storedReply(const ReplyKey& key) override
+    {
+        SqliteConnection::Statement select(*m_connection,
+                                           "SELECT reply FROM lumo_reply WHERE client_id = ?1 AND retention_id = ?2");
+        select.bind(1, hexClientId(key.clientId));
+        select.bind(2, int64_t(key.retentionId));
+        if (!select.step()) return std::nullopt;
+        return utf8ToUtf16(select.text(0));
+    }
+
+    void recordReply(const ReplyKey& key, const std::u16string& reply) override
+    {
+        SqliteConnection::Statement update(
+            *m_connection, "UPDATE lumo_reply SET reply = ?3 WHERE client_id = ?1 AND retention_id = ?2");
+        update.bind(1, hexClientId(key.clientId));
+        update.bind(2, int64_t(key.retentionId));
+        update.bind(3, utf16ToUtf8(reply));
+        update.step();
+        if (m_connection->changes() != 1) throw StoreError("reply row to record is missing");
+    }
+
+    int32_t insertComment(const CommentRecord& comment) override
+    {
+        static const std::string sql = std::string("INSERT INTO lumo_comment (") + kCommentTextColumnList +
+                                       ", creation_ts, last_modified_ts, hidden) VALUES (" +
+                                       placeholders(1, kCommentTextColumns + 3) + ")";
+        SqliteConnection::Statement insert(*m_connection, sql);
+        bindComment(insert, 1, comment);
+        insert.step();
+        const int64_t id = m_connection->lastInsertRowid();
+        if (id > std::numeric_limits<int32_t>::max()) throw StoreError("comment ids exhausted");
+        return static_cast<int32_t>(id);
+    }
+
+    std::vector<CommentRecord> selectComments(const CommentFilter& filter) override
+    {
+        std::string sql = std::string("SELECT ") + kCommentSelectList + " FROM lumo_comment WHERE source_cuid = ?1";
+        int next = 2;
+        if (!filter.includeHidden) sql += " AND hidden = 0";
+        if (filter.commentId != -1) sql += " AND comment_id = ?" + std::to_string(next++);
+        for (const auto& condition : filter.equals)
+            sql += std::string(" AND ") + filterColumnName(condition.first) + " = ?" + std::to_string(next++);
+        sql += " ORDER BY comment_id";
+
+        SqliteConnection::Statement select(*m_connection, sql);
+        int index = 1;
+        select.bind(index++, utf8(filter.sourceCUID));
+        if (filter.commentId != -1) select.bind(index++, int64_t(filter.commentId));
+        for (const auto& condition : filter.equals) select.bind(index++, utf8(condition.second));
+        std::vector<CommentRecord> out;
+        while (select.step()) out.push_back(readRow(select));
+        return out;
+    }
+
+    std::optional<CommentRecord> findComment(int32_t commentId, const SWCharString& sourceCUID) override
+    {
+        static const std::string sql = std::string("SELECT ") + kCommentSelectList +
+                                       " FROM lumo_comment WHERE comment_id = ?1 AND source_cuid = ?2";
+        SqliteConnection::Statement select(*m_connection, sql);
+        select.bind(1, int64_t(commentId));
+        select.bind(2, utf8(sourceCUID));
+        if (!select.step()) return std::nullopt;
+        return readRow(select);
+    }
+
+    bool updateComment(const CommentRecord& comment) override
+    {
+        static const std::string sql = [] {
+            std::string s = "UPDATE lumo_comment SET (";
+            s += kCommentTextColumnList;
+            s += ", creation_ts, last_modified_ts, hidden) = (" + placeholders(3, kCommentTextColumns + 3) +
+                 ") WHERE comment_id = ?1 AND source_cuid = ?2";
+            return s;
+        }();
+        SqliteConnection::Statement update(*m_connection, sql);
+        update.bind(1, int64_t(comment.commentId));
+        update.bind(2, utf8(comment.sourceCUID));
+        bindComment(update, 3, comment);
+        update.step();
+        return m_connection->changes() == 1;
+    }
+
+    bool deleteComment(int32_t commentId, const SWCharString& sourceCUID) override
+    {
+        SqliteConnection::Statement remove(*m_connection,
+                                           "DELETE FROM lumo_comment WHERE comment_id = ?1 AND source_cuid = ?2");
+        remove.bind(1, int64_t(commentId));
+        remove.bind(2, utf8(sourceCUID));
+        remove.step();
+        return m_connection->changes() == 1;
+    }
+
+    bool setHidden(int32_t commentId, const SWCharString& sourceCUID) override
+    {
+        SqliteConnection::Statement update(
+            *m_connection, "UPDATE lumo_comment SET hidden = 1 WHERE comment_id = ?1 AND source_cuid = ?2");
+        update.bind(1, int64_t(commentId));
+        update.bind(2, utf8(sourceCUID));
+        update.step();
+        return m_connection->changes() == 1;
+    }
+
+    int64_t purge(int64_t nowMs, int64_t createdBeforeMs)
+    {
+        SqliteConnection::Statement remove(
+            *m_connection, "DELETE FROM lumo_reply WHERE (expires_ms > 0 AND expires_ms < ?1) OR created_ms < ?2");
+        remove.bind(1, nowMs);
+        remove.bind(2, createdBeforeMs);
+        remove.step();
+        return m_connection->changes();
+    }
+
+    void commit() override
+    {
+        m_connection->exec("COMMIT");
+        m_open = false;
+    }
+
+private:
+    SqliteCommentStore& m_store;
+    std::unique_ptr<SqliteConnection> m_connection;
+    bool m_open = false;
+};
+
+}  // namespace
+
+SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutMs)
+    : m_path(path), m_busyTimeoutMs(busyTimeoutMs)
+{
+    auto connection = std::make_unique<SqliteConnection>(path, busyTimeoutMs);
+    connection->exec("BEGIN IMMEDIATE");
+    try {
+        connection->exec(kSchema);
+        connection->exec("COMMIT");
+    } catch (...) {
+        try {
+            connection->exec("ROLLBACK");
+        } catch (const StoreError&) {
+        }
+        throw;
+    }
+    release(std::move(connection));
+}
+
+SqliteCommentStore::~SqliteCommentStore() = default;
+
+std::unique_ptr<SqliteConnection> SqliteCommentStore::acquire()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_idle.empty()) {
+            auto connection = std::move(m_idle.back());
+            m_idle.pop_back();
+            return connection;
+        }
+    }
+    return std::make_unique<SqliteConnection>(m_path, m_busyTimeoutMs);
+}
+
+void SqliteCommentStore::release(std::unique_ptr<SqliteConnection> connection)
+{
+    // Design decision: a handful of idle connections are kept; more are closed.
+    constexpr std::size_t kMaxIdle = 8;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_idle.size() < kMaxIdle) m_idle.push_back(std::move(connection));
+}
+
+std::unique_ptr<StoreTransaction> SqliteCommentStore::beginWrite()
+{
+    return std::make_unique<SqliteTransaction>(*this, true);
+}
+
+std::unique_ptr<StoreTransaction> SqliteCommentStore::beginRead()
+{
+    return std::make_unique<SqliteTransaction>(*this, false);
+}
+
+int64_t SqliteCommentStore::purgeReplies(int64_t nowMs, int64_t createdBeforeMs)
+{
+    SqliteTransaction transaction(*this, true);
+    const int64_t purged = transaction.purge(nowMs, createdBeforeMs);
+    transaction.commit();
+    return purged;
+}
+
+}  // namespace lumo_server

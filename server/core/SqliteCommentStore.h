@@ -1,0 +1,43 @@
+// The SQLite store: one database file, shared safely by the threads of one
+// server and by several server processes on the same machine.  Connections
+// come from a pool (one per concurrently running transaction).  Write
+// transactions are BEGIN IMMEDIATE, so two writers never interleave and the
+// exactly-once check on the reply table is atomic across processes; readers
+// run beside writers (WAL).  Durability: WAL with synchronous=NORMAL, so a
+// committed change survives a killed process but not a power cut.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "server/core/CommentStore.h"
+
+namespace lumo_server {
+
+class SqliteConnection;
+
+class SqliteCommentStore : public CommentStore {
+public:
+    // Opens the file and creates the schema when missing.  Raises StoreError.
+    explicit SqliteCommentStore(const std::string& path, int busyTimeoutMs = 10000);
+    ~SqliteCommentStore() override;
+
+    std::unique_ptr<StoreTransaction> beginWrite() override;
+    std::unique_ptr<StoreTransaction> beginRead() override;
+    int64_t purgeReplies(int64_t nowMs, int64_t createdBeforeMs) override;
+    const char* kind() const override { return "sqlite"; }
+
+    // Pool hand-out and return, for the transactions.
+    std::unique_ptr<SqliteConnection> acquire();
+    void release(std::unique_ptr<SqliteConnection> connection);
+
+private:
+    std::string m_path;
+    int m_busyTimeoutMs;
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<SqliteConnection>> m_idle;
+};
+
+}  // namespace lumo_server

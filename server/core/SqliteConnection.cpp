@@ -1,0 +1,106 @@
+#include "server/core/SqliteConnection.h"
+
+#include <sqlite3.h>
+
+#include "server/core/CommentStore.h"
+
+namespace lumo_server {
+
+SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs)
+{
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
+        const std::string message = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw StoreError("cannot open SQLite database " + path + ": " + message);
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    try {
+        // WAL with synchronous=NORMAL: a commit survives a killed process (the
+        // WAL is in the operating system's hands), not a power cut.
+        exec("PRAGMA journal_mode=WAL");
+        exec("PRAGMA synchronous=NORMAL");
+    } catch (...) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw;
+    }
+}
+
+SqliteConnection::~SqliteConnection()
+{
+    for (auto& entry : m_statements) sqlite3_finalize(entry.second);
+    sqlite3_close(m_db);
+}
+
+void SqliteConnection::raise(const std::string& what) const
+{
+    throw StoreError(what + ": " + sqlite3_errmsg(m_db));
+}
+
+void SqliteConnection::exec(const char* sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : sqlite3_errmsg(m_db);
+        sqlite3_free(message);
+        throw StoreError(std::string("SQLite: ") + text + " (" + sql + ")");
+    }
+}
+
+int SqliteConnection::changes() const { return sqlite3_changes(m_db); }
+
+int64_t SqliteConnection::lastInsertRowid() const { return sqlite3_last_insert_rowid(m_db); }
+
+SqliteConnection::Statement::Statement(SqliteConnection& connection, const std::string& sql)
+    : m_connection(connection), m_statement(nullptr)
+{
+    auto found = connection.m_statements.find(sql);
+    if (found != connection.m_statements.end()) {
+        m_statement = found->second;
+        return;
+    }
+    if (sqlite3_prepare_v3(connection.m_db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                           &m_statement, nullptr) != SQLITE_OK)
+        connection.raise("SQLite prepare");
+    connection.m_statements.emplace(sql, m_statement);
+}
+
+SqliteConnection::Statement::~Statement()
+{
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+}
+
+void SqliteConnection::Statement::bind(int index, const std::string& utf8)
+{
+    if (sqlite3_bind_text(m_statement, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+        m_connection.raise("SQLite bind");
+}
+
+void SqliteConnection::Statement::bind(int index, int64_t value)
+{
+    if (sqlite3_bind_int64(m_statement, index, value) != SQLITE_OK) m_connection.raise("SQLite bind");
+}
+
+bool SqliteConnection::Statement::step()
+{
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    m_connection.raise("SQLite step");
+}
+
+int64_t SqliteConnection::Statement::int64(int column) const { return sqlite3_column_int64(m_statement, column); }
+
+std::string SqliteConnection::Statement::text(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    const int bytes = sqlite3_column_bytes(m_statement, column);
+    return data ? std::string(data, static_cast<std::size_t>(bytes)) : std::string();
+}
+
+}  // namespace lumo_server

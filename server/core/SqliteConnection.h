@@ -1,0 +1,54 @@
+// One SQLite connection with a cache of prepared statements.  Used by one
+// thread at a time (the store hands connections out from a pool).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace lumo_server {
+
+class SqliteConnection {
+public:
+    // Opens (creating if needed) the database file; WAL journal,
+    // synchronous=NORMAL, the given busy timeout.  Raises StoreError.
+    SqliteConnection(const std::string& path, int busyTimeoutMs);
+    ~SqliteConnection();
+    SqliteConnection(const SqliteConnection&) = delete;
+    SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+    // Runs statements without parameters.  Raises StoreError.
+    void exec(const char* sql);
+    int changes() const;
+    int64_t lastInsertRowid() const;
+
+    // A cached prepared statement, reset when the Statement goes away.
+    class Statement {
+    public:
+        Statement(SqliteConnection& connection, const std::string& sql);
+        ~Statement();
+        Statement(const Statement&) = delete;
+        Statement& operator=(const Statement&) = delete;
+
+        void bind(int index, const std::string& utf8);
+        void bind(int index, int64_t value);
+        // True when a row is ready, false when the statement is done.
+        bool step();
+        int64_t int64(int column) const;
+        std::string text(int column) const;
+
+    private:
+        SqliteConnection& m_connection;
+        sqlite3_stmt* m_statement;
+    };
+
+private:
+    [[noreturn]] void raise(const std::string& what) const;
+    sqlite3* m_db = nullptr;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+};
+
+}  // namespace lumo_server

@@ -1,0 +1,47 @@
+// The operation suite on a private PostgreSQL instance, started once for the
+// whole program and stopped by its process id at the end, also on failure.
+#include <gtest/gtest.h>
+
+#include "server/core/PostgresCommentStore.h"
+#include "tests/native/server/OperationsSuite.h"
+#include "tests/native/server/support/PostgresInstance.h"
+
+namespace server_test {
+namespace {
+
+PostgresInstance g_postgres;
+
+class PostgresEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        std::string error;
+        if (!g_postgres.start(error)) FAIL() << error;
+    }
+    void TearDown() override { g_postgres.stop(); }
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new PostgresEnvironment);
+
+class PostgresBackend : public StoreBackend {
+public:
+    std::string freshDatabase() override { return g_postgres.freshSchema(); }
+    std::unique_ptr<lumo_server::CommentStore> open(const std::string& location) override
+    {
+        return std::make_unique<lumo_server::PostgresCommentStore>(location);
+    }
+};
+
+PostgresBackend g_backend;
+
+INSTANTIATE_TEST_SUITE_P(Postgres, ServerOps, ::testing::Values(&g_backend),
+                         [](const auto&) { return std::string("instance"); });
+
+TEST(ServerPostgresStore, AnUnreachableServerRaisesStoreError)
+{
+    EXPECT_THROW(lumo_server::PostgresCommentStore("host=/nonexistent-socket-dir port=1 user=x dbname=x connect_timeout=2"),
+                 lumo_server::StoreError);
+}
+
+}  // namespace
+}  // namespace server_test

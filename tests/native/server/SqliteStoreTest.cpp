@@ -1,0 +1,52 @@
+// The operation suite on SQLite, and what is particular to the SQLite store.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "server/core/SqliteCommentStore.h"
+#include "tests/native/server/OperationsSuite.h"
+
+namespace server_test {
+namespace {
+
+class SqliteBackend : public StoreBackend {
+public:
+    std::string freshDatabase() override { return m_dir.file("db" + std::to_string(++m_count) + ".sqlite"); }
+    std::unique_ptr<lumo_server::CommentStore> open(const std::string& location) override
+    {
+        return std::make_unique<lumo_server::SqliteCommentStore>(location);
+    }
+
+private:
+    TempDir m_dir;
+    int m_count = 0;
+};
+
+SqliteBackend g_sqlite;
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, ServerOps, ::testing::Values(&g_sqlite),
+                         [](const auto&) { return std::string("file"); });
+
+TEST(ServerSqliteStore, UsesTheWalJournalAndCreatesTheSchemaOnce)
+{
+    TempDir dir;
+    const std::string path = dir.file("wal.sqlite");
+    { lumo_server::SqliteCommentStore first(path); }
+    lumo_server::SqliteCommentStore again(path);  // the schema exists: no failure
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "wal");
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+}
+
+TEST(ServerSqliteStore, AnUnusablePathRaisesStoreError)
+{
+    TempDir dir;
+    EXPECT_THROW(lumo_server::SqliteCommentStore(dir.file("missing/folder/db.sqlite")), lumo_server::StoreError);
+}
+
+}  // namespace
+}  // namespace server_test
