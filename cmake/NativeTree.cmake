@@ -42,21 +42,26 @@ include(GoogleTest)
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# Native components.
+# Native components.  A fuzzing build compiles everything with clang and the
+# fuzzer's instrumentation, so it holds only what the fuzz targets link: the
+# foundation, the session, the model, and tests/fuzz (whose component folders
+# bring any further sources of their own).
 add_subdirectory(platform/foundation)
 add_subdirectory(platform/session)
 add_subdirectory(model)
+if(LUMO_FUZZ)
+  add_subdirectory(tests/fuzz)
+  return()
+endif()
 add_subdirectory(idl)
 add_subdirectory(platform/framework)
 add_subdirectory(service/proxy)
 add_subdirectory(server)
+add_subdirectory(examples/model_demo)
 
-# Native tests, fuzzers and benchmarks.
+# Native tests and benchmarks.
 add_subdirectory(tests/native)
-if(LUMO_FUZZ)
-  add_subdirectory(tests/fuzz)
-endif()
-if(LUMO_BENCH AND NOT LUMO_SANITIZE AND NOT LUMO_FUZZ)
+if(LUMO_BENCH AND NOT LUMO_SANITIZE)
   add_subdirectory(bench/native)
 endif()
 

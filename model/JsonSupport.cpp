@@ -18,3 +18,50 @@ void lumo_json::assertionFailed(const char* expression, const char* file, int li
 }
 
 uint64_t lumo_json::assertionCount() { return g_assertions.load(); }
+
+lumo_json::Document lumo_json::parse(const char16_t* text)
+{
+    Document document;
+    if (text) document.Parse<rapidjson::kParseIterativeFlag>(text);
+    return document;
+}
+
+std::u16string lumo_json::write(const Value& value)
+{
+    StringBuffer buffer;
+    Writer writer(buffer);
+    value.Accept(writer);
+    // GetSize counts bytes, not code units.
+    return std::u16string(buffer.GetString(), buffer.GetSize() / sizeof(char16_t));
+}
+
+const lumo_json::Value* lumo_json::findMember(const Value& object, const char16_t* name)
+{
+    if (!object.IsObject() || !name) return nullptr;
+    const auto member = object.FindMember(name);
+    return member == object.MemberEnd() ? nullptr : &member->value;
+}
+
+bool lumo_json::getInt32(const Value& object, const char16_t* name, int32_t& out)
+{
+    const Value* value = findMember(object, name);
+    if (!value || !value->IsInt()) return false;
+    out = value->GetInt();
+    return true;
+}
+
+bool lumo_json::getInt64(const Value& object, const char16_t* name, int64_t& out)
+{
+    const Value* value = findMember(object, name);
+    if (!value || !value->IsInt64()) return false;
+    out = value->GetInt64();
+    return true;
+}
+
+bool lumo_json::getString(const Value& object, const char16_t* name, std::u16string& out)
+{
+    const Value* value = findMember(object, name);
+    if (!value || !value->IsString()) return false;
+    out.assign(value->GetString(), value->GetStringLength());
+    return true;
+}

@@ -17,6 +17,14 @@ int64_t saturatingAdd(int64_t a, int64_t b)
     return sum;
 }
 
+int64_t saturatingMul(int64_t a, int64_t b)
+{
+    int64_t product;
+    if (__builtin_mul_overflow(a, b, &product))
+        return (a < 0) != (b < 0) ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+    return product;
+}
+
 int64_t floorDiv(int64_t a, int64_t b)
 {
     int64_t q = a / b;
@@ -43,8 +51,13 @@ struct Civil {
 
 Civil civilFromMilliseconds(int64_t ms)
 {
-    const int64_t days = floorDiv(ms, kMsPerDay);
-    int64_t rest = ms - days * kMsPerDay;
+    // Split without forming days * kMsPerDay, which overflows near INT64_MIN.
+    int64_t days = ms / kMsPerDay;
+    int64_t rest = ms % kMsPerDay;
+    if (rest < 0) {
+        rest += kMsPerDay;
+        --days;
+    }
     Civil c{};
     c.millisecond = static_cast<int>(rest % 1000);
     rest /= 1000;
@@ -89,9 +102,12 @@ SDateTime::SDateTime(int year, int month, int day, int hour, int minute, int sec
                      const STimeZone& zone)
 {
     // Normalise the month first so that days_from_civil sees 1 .. 12.
-    int64_t y = year + floorDiv(month - 1, 12);
-    int64_t m = month - 1 - floorDiv(month - 1, 12) * 12 + 1;
-    int64_t ms = daysFromCivil(y, m, 1) * kMsPerDay;
+    // (64-bit throughout: month - 1 and days * kMsPerDay overflow 32 and 64
+    // bits at the ends of the int range.)
+    const int64_t monthIndex = static_cast<int64_t>(month) - 1;
+    int64_t y = year + floorDiv(monthIndex, 12);
+    int64_t m = monthIndex - floorDiv(monthIndex, 12) * 12 + 1;
+    int64_t ms = saturatingMul(daysFromCivil(y, m, 1), kMsPerDay);
     ms = saturatingAdd(ms, (static_cast<int64_t>(day) - 1) * kMsPerDay);
     ms = saturatingAdd(ms, static_cast<int64_t>(hour) * 3600000);
     ms = saturatingAdd(ms, static_cast<int64_t>(minute) * 60000);

@@ -1,0 +1,47 @@
+// The model's iterative parse against RapidJSON's default (recursive) parser:
+// both accept and reject the same texts and build the same documents.  The
+// recursive parser runs only on shallow texts, where it cannot exhaust the
+// stack.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "model/JsonSupport.h"
+#include "tests/fuzz/support/FuzzInput.h"
+
+namespace {
+
+// An upper bound of the nesting depth: every bracket counts, also in strings.
+std::size_t bracketCount(const std::u16string& text)
+{
+    std::size_t count = 0;
+    for (char16_t unit : text)
+        if (unit == u'[' || unit == u'{') ++count;
+    return count;
+}
+
+constexpr std::size_t kMaxRecursiveDepth = 512;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::u16string text = lumo_fuzz::utf16Units(data, size);
+    lumo_json::Document iterative;
+    iterative.Parse<rapidjson::kParseIterativeFlag>(text.c_str());
+    const lumo_json::Document model = lumo_json::parse(text.c_str());
+    lumo_fuzz::require(iterative.HasParseError() ? model.IsNull()
+                                                 : lumo_json::write(model) == lumo_json::write(iterative),
+                       "the model's parse differs from the iterative parse");
+
+    if (bracketCount(text) <= kMaxRecursiveDepth) {
+        lumo_json::Document recursive;
+        recursive.Parse<rapidjson::kParseDefaultFlags>(text.c_str());
+        lumo_fuzz::require(recursive.HasParseError() == iterative.HasParseError(), "the parsers disagree on validity");
+        if (!recursive.HasParseError())
+            lumo_fuzz::require(lumo_json::write(recursive) == lumo_json::write(iterative),
+                               "the parsers built different documents");
+    }
+    lumo_fuzz::requireNoJsonAssertion();
+    return 0;
+}
