@@ -30,6 +30,13 @@ lumo_import_native(lumo_foundation)
 lumo_import_native(lumo_model)
 lumo_import_native(lumo_session)
 lumo_import_native(lumo_framework)
+lumo_import_native(lumo_proxy)
+lumo_import_native(lumo_idl)
+
+# The Windows headers' min and max macros would break the C++ library.
+# WIN32_LEAN_AND_MEAN keeps winsock.h (whose struct timeval clashes with the
+# C library's) out of windows.h; units include the Windows headers they use.
+add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
 
 # Winelib executables and DLLs carry Wine's suffixes.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -37,4 +44,15 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 include(WinelibHelpers)
 
+# The COM side: object library layer, COM support, automation objects, the
+# service object and the module (type library, class table, DLL).
+add_subdirectory(platform/com)
+add_subdirectory(platform/atl)
+add_subdirectory(com)
+add_subdirectory(service/object)
+add_subdirectory(module)
+
 add_subdirectory(tests/winelib)
+if(LUMO_BENCH)
+  add_subdirectory(bench/winelib)
+endif()

@@ -1,0 +1,116 @@
+// What every object of the module shares: creation by CLSID and ProgID, its
+// interface map, reference counts, error-information support, the
+// free-threaded marshaler and aggregation.
+#include "tests/winelib/support/WinelibGTest.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include "module/LumoCommentary.h"
+#include "service/object/ISInternalService.h"
+#include "tests/winelib/support/ComTestSupport.h"
+
+using namespace comtest;
+
+namespace {
+
+struct ObjectClass {
+    const char* name;
+    const char16_t* progId;
+    const CLSID* clsid;
+    const IID* own;
+};
+
+const ObjectClass kClasses[] = {
+    {"Comment", u"CorvelEnterprise14.Comment.1", &CLSID_Comment, &IID_ISComment},
+    {"SortParam", u"CorvelEnterprise14.SortParam.1", &CLSID_SortParam, &IID_ISSortParam},
+    {"CommentQualifier", u"CorvelEnterprise14.CommentQualifier.1", &CLSID_CommentQualifier, &IID_ISCommentQualifier},
+    {"LumoCommentaryService", u"CorvelEnterprise14.LumoCommentaryService.1", &CLSID_LumoCommentaryService,
+     &IID_ISLumoCommentaryService},
+};
+
+// {0000033A-0000-0000-C000-000000000046}: the free-threaded marshaler's
+// unmarshal class.
+const CLSID kInProcFreeMarshaler = {0x0000033a, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+}  // namespace
+
+class EveryObject : public ::testing::TestWithParam<ObjectClass> {};
+
+TEST_P(EveryObject, IsCreatedByClsidAndByProgIdAndAnswersItsMap)
+{
+    const ObjectClass& c = GetParam();
+    ScopedComPtr<IUnknown> byProgId, object;
+    ASSERT_HR(S_OK, CreateByProgId(c.progId, *c.own, byProgId));
+    ASSERT_HR(S_OK, CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.ReceiveVoid()));
+    EXPECT_EQ(1u, RefCount(object.Get()));
+    std::vector<ScopedComPtr<IUnknown>> held(4);
+    const IID* answered[] = {c.own, &IID_IDispatch, &IID_ISupportErrorInfo, &IID_IMarshal};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_HR(S_OK, object->QueryInterface(*answered[i], held[i].ReceiveVoid()));
+        EXPECT_EQ(static_cast<ULONG>(i + 2), RefCount(object.Get())) << "each hand-out carries one reference";
+        ScopedComPtr<IUnknown> identity;
+        ASSERT_HR(S_OK, held[i]->QueryInterface(IID_IUnknown, identity.ReceiveVoid()));
+        EXPECT_EQ(object.Get(), identity.Get());
+    }
+    const bool isService = IsEqualGUID(*c.clsid, CLSID_LumoCommentaryService);
+    ScopedComPtr<IUnknown> internal;
+    EXPECT_HR(isService ? S_OK : E_NOINTERFACE, object->QueryInterface(IID_ISInternalService, internal.ReceiveVoid()));
+    for (const IID* other : {&IID_IPersist, &IID_ISCommentRequest, &IID_ISCommentResponse, &IID_IClassFactory}) {
+        void* none = Sentinel();
+        EXPECT_HR(E_NOINTERFACE, object->QueryInterface(*other, &none));
+        EXPECT_EQ(nullptr, none);
+    }
+    EXPECT_HR(E_POINTER, object->QueryInterface(IID_IDispatch, nullptr));
+    held.clear();
+    internal.Reset();
+    EXPECT_EQ(1u, RefCount(object.Get()));
+}
+
+TEST_P(EveryObject, SupportsErrorInformationForItsOwnInterfaceOnly)
+{
+    const ObjectClass& c = GetParam();
+    ScopedComPtr<ISupportErrorInfo> support;
+    ASSERT_HR(S_OK, CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ISupportErrorInfo, support.ReceiveVoid()));
+    EXPECT_HR(S_OK, support->InterfaceSupportsErrorInfo(*c.own));
+    for (const IID* other : {&IID_IDispatch, &IID_IUnknown, &IID_ISupportErrorInfo})
+        EXPECT_HR(S_FALSE, support->InterfaceSupportsErrorInfo(*other));
+}
+
+TEST_P(EveryObject, MarshalsThroughTheFreeThreadedMarshaler)
+{
+    const ObjectClass& c = GetParam();
+    ScopedComPtr<IMarshal> marshal;
+    ASSERT_HR(S_OK, CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IMarshal, marshal.ReceiveVoid()));
+    CLSID unmarshaler = GUID_NULL;
+    ASSERT_HR(S_OK, marshal->GetUnmarshalClass(*c.own, nullptr, MSHCTX_INPROC, nullptr, MSHLFLAGS_NORMAL, &unmarshaler));
+    EXPECT_TRUE(IsEqualGUID(kInProcFreeMarshaler, unmarshaler));
+}
+
+TEST_P(EveryObject, IsAggregatedForIUnknownOnly)
+{
+    const ObjectClass& c = GetParam();
+    CountingOuter outer;
+    void* refused = Sentinel();
+    EXPECT_HR(CLASS_E_NOAGGREGATION, CoCreateInstance(*c.clsid, &outer, CLSCTX_INPROC_SERVER, IID_IDispatch, &refused));
+    EXPECT_EQ(nullptr, refused);
+    ASSERT_HR(S_OK, CoCreateInstance(*c.clsid, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                     reinterpret_cast<void**>(&outer.inner)));
+    EXPECT_EQ(1, outer.refs) << "the inner object holds no reference to its outer object";
+    ScopedComPtr<IDispatch> dispatch;
+    ASSERT_HR(S_OK, outer.QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()));
+    EXPECT_EQ(2, outer.refs) << "an interface of the inner object counts on the outer object";
+    ScopedComPtr<IUnknown> identity, marshal;
+    ASSERT_HR(S_OK, dispatch->QueryInterface(IID_IUnknown, identity.ReceiveVoid()));
+    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get()) << "the identity is the outer object";
+    ASSERT_HR(S_OK, dispatch->QueryInterface(IID_IMarshal, marshal.ReceiveVoid()));
+    identity.Reset();
+    marshal.Reset();
+    dispatch.Reset();
+    EXPECT_EQ(1, outer.refs);
+    EXPECT_EQ(0u, outer.inner->Release());
+}
+
+INSTANTIATE_TEST_SUITE_P(Module, EveryObject, ::testing::ValuesIn(kClasses),
+                         [](const ::testing::TestParamInfo<ObjectClass>& info) { return std::string(info.param.name); });

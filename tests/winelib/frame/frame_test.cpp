@@ -1,0 +1,185 @@
+// The automation method frame and the object layer, white-box: a probe object
+// built on SComObjectBase runs its methods in the frame, and the module's own
+// code (class table, exports) is linked into this program.
+#include "tests/winelib/support/WinelibGTest.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <new>
+
+#include "com/sdk/scomobjectbase.h"
+#include "platform/foundation/SAssert.h"
+#include "platform/foundation/SResManager.h"
+#include "platform/foundation/STraceCapture.h"
+#include "platform/foundation/SWCharStringConv.h"
+#include "tests/winelib/support/ComTestSupport.h"
+
+using namespace comtest;
+
+// {B0A3F0E2-2C44-4E8C-9D55-3F1C6A8E7D10}
+static const IID IID_IFrameProbe = {0xb0a3f0e2, 0x2c44, 0x4e8c, {0x9d, 0x55, 0x3f, 0x1c, 0x6a, 0x8e, 0x7d, 0x10}};
+
+// The interface of the probe: Run does what mode says inside the frame.
+struct IFrameProbe : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Run(int mode, LONG* out) = 0;
+};
+
+namespace {
+
+enum Mode { kStoreLocale, kThrowBadAlloc, kThrowOther };
+
+// What the last Run saw from inside its scope.
+struct Observed {
+    uint32_t locale = 0;
+    int depth = 0;
+    bool adopted = false;
+};
+Observed g_observed;
+bool g_failFinalConstruct = false;
+
+static constexpr char kTraceArea[] = "FrameProbe";
+
+class FrameProbe : public SComObjectBase, public IFrameProbe {
+public:
+    FrameProbe() { SetObjectLocale(0x0409); }
+
+    BEGIN_COM_MAP(FrameProbe)
+        COM_INTERFACE_ENTRY(IFrameProbe)
+        SCOM_INTERFACE_ENTRY_MARSHALER()
+    END_COM_MAP()
+
+    HRESULT FinalConstruct() noexcept { return g_failFinalConstruct ? E_FAIL : SComObjectBase::FinalConstruct(); }
+
+    STDMETHOD(Run)(int mode, LONG* out) noexcept override
+    try {
+        SCOM_METHOD("FrameProbe::Run");
+        SCOM_CHECK_OUT(out, "out");
+        g_observed = {SResManager::ThreadLocale(), SResManager::ThreadDepth(), JTCAdoptCurrentThread::isAdopted()};
+        if (mode == kThrowBadAlloc) throw std::bad_alloc();
+        if (mode == kThrowOther) throw 42;
+        *out = static_cast<LONG>(g_observed.locale);
+        SCOM_RETURN_VALUE(static_cast<long>(*out));
+    }
+    SCOM_CATCH_ALL
+};
+
+std::string AddressOf(const SComObjectBase* object)
+{
+    return SWCharStringConv::ToString(static_cast<const void*>(object)).toUtf8();
+}
+
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_HR(S_OK, CComObject<FrameProbe>::CreateInstance(&m_object));
+        m_object->AddRef();
+        m_object->QueryInterface(IID_IFrameProbe, reinterpret_cast<void**>(&m_probe));
+        m_object->Release();
+    }
+    void TearDown() override
+    {
+        if (m_probe) m_probe->Release();
+    }
+
+    CComObject<FrameProbe>* m_object = nullptr;
+    IFrameProbe* m_probe = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Frame, ScopeSetsTheObjectLocaleForTheCallOnly)
+{
+    uintptr_t outer = 0;
+    SResManager::ThreadInitialize(0x0407, outer);
+    LONG value = 0;
+    ASSERT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
+    EXPECT_EQ(0x0409u, g_observed.locale);
+    EXPECT_EQ(2, g_observed.depth);
+    EXPECT_TRUE(g_observed.adopted) << "the calling thread is known to the ORB's thread library";
+    EXPECT_EQ(0x0407u, SResManager::ThreadLocale());
+    EXPECT_EQ(1, SResManager::ThreadDepth());
+    SResManager::ThreadUninitialize(outer);
+}
+
+TEST_F(Frame, ScopeClosesOnEveryWayOut)
+{
+    LONG value = 0;
+    SetErrorInfo(0, nullptr);
+    STraceCapture capture(14);
+    EXPECT_HR(E_POINTER, m_probe->Run(kStoreLocale, nullptr));
+    EXPECT_EQ(0, SResManager::ThreadDepth());
+    EXPECT_EQ((std::vector<std::string>{InLine("FrameProbe::Run", AddressOf(m_object)),
+                                        "Assertion failed: false: Invalid pointer out"}),
+              capture.linesUtf8());
+    EXPECT_EQ(InvalidPointerText(), TakeErrorInfo().description);
+    EXPECT_HR(E_OUTOFMEMORY, m_probe->Run(kThrowBadAlloc, &value));
+    EXPECT_EQ(0, SResManager::ThreadDepth());
+    EXPECT_HR(E_UNEXPECTED, m_probe->Run(kThrowOther, &value));
+    EXPECT_EQ(0, SResManager::ThreadDepth());
+    EXPECT_EQ(0u, SResManager::ThreadLocale());
+}
+
+TEST_F(Frame, LinesAreWrittenOnlyWhenTheyReachLevel14)
+{
+    LONG value = 0;
+    {
+        STraceCapture capture(14);
+        ASSERT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
+        const std::string at = AddressOf(m_object);
+        EXPECT_EQ((std::vector<std::string>{InLine("FrameProbe::Run", at), OutLine("FrameProbe::Run", at, "1033")}),
+                  capture.linesUtf8());
+    }
+    {
+        // The cheap test passes at level 3, the slow path refuses level 14.
+        STraceCapture capture(3);
+        ASSERT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
+        EXPECT_TRUE(capture.lines().empty());
+    }
+    {
+        STraceCapture capture(14);
+        g_STraceOff = true;
+        ASSERT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
+        g_STraceOff = false;
+        EXPECT_TRUE(capture.lines().empty());
+    }
+}
+
+TEST_F(Frame, ZeroLocaleRaisesTheBaseAssertion)
+{
+    STraceCapture capture(14);
+    m_object->SetObjectLocale(0);
+    EXPECT_EQ(0u, m_object->GetObjectLocale());
+    EXPECT_EQ("Assertion failed: m_ObjectLocale!=0: CComObject<(anonymous namespace)::FrameProbe>", SAssertLastMessage());
+    const auto records = capture.records();
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ("scomobjectbase", records[0].area);
+    EXPECT_EQ(65, records[0].line);
+    EXPECT_EQ(0, records[0].level);
+    LONG value = 7;
+    EXPECT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
+    EXPECT_EQ(0, value) << "the method proceeds with locale 0";
+}
+
+// --- creation -------------------------------------------------------------------
+
+TEST(Creation, AFailedStepDeletesTheNewObject)
+{
+    const long live = SComObjectBase::LiveObjectCount();
+    const LONG locks = g_ComModule.GetLockCount();
+    g_failFinalConstruct = true;
+    auto* object = Sentinel<CComObject<FrameProbe>*>();
+    EXPECT_HR(E_FAIL, CComObject<FrameProbe>::CreateInstance(&object));
+    EXPECT_EQ(nullptr, object);
+    void* unknown = Sentinel();
+    EXPECT_HR(E_FAIL, CComCreator<CComObject<FrameProbe>>::CreateInstance(nullptr, IID_IUnknown, &unknown));
+    EXPECT_EQ(nullptr, unknown);
+    g_failFinalConstruct = false;
+    EXPECT_HR(E_NOINTERFACE, CComCreator<CComObject<FrameProbe>>::CreateInstance(nullptr, IID_IDispatch, &unknown));
+    EXPECT_EQ(live, SComObjectBase::LiveObjectCount());
+    EXPECT_EQ(locks, g_ComModule.GetLockCount());
+    EXPECT_HR(E_POINTER, CComObject<FrameProbe>::CreateInstance(nullptr));
+    EXPECT_HR(E_POINTER, CComCreator<CComObject<FrameProbe>>::CreateInstance(nullptr, IID_IUnknown, nullptr));
+}

@@ -1,0 +1,50 @@
+' A comment object through real automation: created by ProgID, its
+' properties set and read back by name, as a report application's script
+' would use it.  Prints what it checks; the test compares the whole output.
+Option Explicit
+
+Dim c
+Set c = CreateObject("CorvelEnterprise14.Comment.1")
+WScript.Echo "TypeName: " & TypeName(c)
+WScript.Echo "CommentId: " & c.CommentId
+WScript.Echo "Text: [" & c.Text & "]"
+WScript.Echo "Hidden: " & c.Hidden
+WScript.Echo "CreationTimeStamp: " & c.CreationTimeStamp
+WScript.Echo "ToJSON: " & c.ToJSON
+
+c.CommentId = 42
+c.SourceCUID = "doc-1"
+c.OwnerCUID = "owner-1"
+c.Text = "Quarterly figures look fine"
+c.UserName = "ann"
+c.AppName = "Reports"
+c.OptionKey4 = "k4"
+c.CreationTimeStamp = "1700000000000"
+c.LastModifiedTimestamp = "not a number"
+c.Hidden = True
+WScript.Echo "CommentId: " & c.CommentId
+WScript.Echo "SourceCUID: " & c.SourceCUID
+WScript.Echo "Text: " & c.Text
+WScript.Echo "Hidden: " & c.Hidden
+WScript.Echo "CreationTimeStamp: " & c.CreationTimeStamp
+WScript.Echo "LastModifiedTimestamp: " & c.LastModifiedTimestamp
+WScript.Echo "CreationTimeStampAsString: " & c.CreationTimeStampAsString
+WScript.Echo "LastModifiedTimestampAsString: " & c.LastModifiedTimestampAsString
+WScript.Echo "ToJSON: " & c.ToJSON
+
+c.FromJSON "{""commentId"":7,""text"":""from json""}"
+WScript.Echo "after FromJSON: " & c.CommentId & " / " & c.Text
+c.FromJSON "this is not json"
+WScript.Echo "after bad FromJSON: " & c.CommentId & " / " & c.Text
+
+' A registered class that has no class object yet.
+On Error Resume Next
+Dim r
+Set r = CreateObject("CorvelEnterprise14.AddCommentRequest.1")
+WScript.Echo "AddCommentRequest: Err.Number " & Err.Number & ", Err.Description [" & Err.Description & "]"
+Err.Clear
+Set r = CreateObject("CorvelEnterprise14.HideCommentSuccessResponse.1")
+WScript.Echo "HideCommentSuccessResponse: Err.Number " & Err.Number
+Err.Clear
+c.NoSuchProperty = 1
+WScript.Echo "unknown member: Err.Number " & Err.Number & ", Err.Description [" & Err.Description & "]"
