@@ -37,6 +37,12 @@ constexpr uint32_t kManualRetryNeeded = 61310;
 constexpr uint32_t kReconnectFailed = 61311;
 constexpr uint32_t kIrrecoverable = 61312;
 constexpr uint32_t kServiceConnectFailed = 62623;
+// Service framework set-up failures (Nexa2Exception).
+constexpr uint32_t kNamingServiceUnavailable = 62630;
+constexpr uint32_t kNoServerInCluster = 62631;
+constexpr uint32_t kNoServerSession = 62632;
+constexpr uint32_t kInvalidServiceRequest = 62633;
+constexpr uint32_t kLogonFailed = 62634;
 // Message number derived from a status: (status + 0x7FFC7AA9) modulo 2^32.
 constexpr uint32_t derivedFromStatus(uint32_t status) { return status + 0x7FFC7AA9u; }
 }  // namespace lumo_messages

@@ -1,0 +1,263 @@
+#include "platform/framework/ManagedService.h"
+
+#include <algorithm>
+#include <random>
+
+#include "platform/foundation/SAssert.h"
+#include "platform/foundation/SResString.h"
+#include "platform/framework/FailureClassifier.h"
+#include "platform/framework/FtRequestTracker.h"
+#include "platform/framework/NamingDirectory.h"
+#include "platform/framework/Nexa2Exception.h"
+#include "platform/framework/OrbServices.h"
+#include "platform/framework/SCorbaSystemError.h"
+#include "platform/framework/TestExceptionScript.h"
+
+std::atomic<int> ManagedService::INVOKE_LOOP_INSANITY{FrameworkSettings::fromEnvironment().invokeLoopInsanity};
+std::atomic<bool> ManagedService::TESTS_ENABLED{FrameworkSettings::fromEnvironment().testsEnabled};
+
+namespace {
+
+std::size_t randomStart()
+{
+    std::random_device device;
+    return static_cast<std::size_t>(device());
+}
+
+}  // namespace
+
+ManagedService::ManagedService(const SWCharString& serviceName, const SRefPtr<ServerSpec>& spec,
+                               const SRefPtr<IStubHelper>& helper, const SWCharString& userUri,
+                               const SWCharString& logonToken, int lbId, const FrameworkSettings& settings)
+    : m_serviceName(serviceName),
+      m_spec(spec),
+      m_helper(helper),
+      m_userUri(userUri),
+      m_logonToken(logonToken),
+      m_lbId(lbId),
+      m_settings(settings),
+      m_roundRobin(randomStart())
+{
+}
+
+ManagedService::ManagedService(const SWCharString& serviceName, const SRefPtr<ServerSpec>& spec,
+                               const FrameworkSettings& settings)
+    : m_serviceName(serviceName), m_spec(spec), m_lbId(LB_FIRST), m_settings(settings), m_roundRobin(0)
+{
+}
+
+ManagedService::~ManagedService()
+{
+    if (m_stub && m_helper) m_helper->releaseStub(m_stub);
+}
+
+SWCharString ManagedService::getDescription() const
+{
+    SWCharString text = m_serviceName;
+    text += u"@";
+    if (m_spec) text += m_spec->getCluster();
+    text += u"/";
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    text += m_serverName;
+    return text;
+}
+
+SWCharString ManagedService::getServerName() const
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    return m_serverName;
+}
+
+void ManagedService::connect()
+{
+    std::lock_guard<std::mutex> reconnect(m_reconnectMutex);
+    bool found = false;
+    try {
+        found = establish();
+    } catch (const CORBA::Exception& ex) {
+        throw Nexa2Exception(lumo_messages::kNamingServiceUnavailable,
+                             SWCharString::fromUtf8(OrbServices::namingText()),
+                             SCorbaSystemError::fromException(ex).getReasonText());
+    }
+    if (!found) {
+        const SWCharString given = m_spec ? m_spec->getServerFilter() : SWCharString();
+        const SWCharString filter = given.isEmpty() ? SWCharString(u"*") : given;
+        throw Nexa2Exception(lumo_messages::kNoServerInCluster, m_serviceName,
+                             m_spec ? m_spec->getCluster() : SWCharString(), filter);
+    }
+}
+
+void ManagedService::pulse()
+{
+    if (m_settings.retention) FtRequestTracker::begin(m_settings.retentionMs);
+}
+
+void ManagedService::completePulse() { FtRequestTracker::end(); }
+
+void ManagedService::getSessionLock()
+{
+    if (m_settings.sharedSessionLock)
+        m_sessionLock.lock_shared();
+    else
+        m_sessionLock.lock();
+}
+
+void ManagedService::releaseSessionLock()
+{
+    if (m_settings.sharedSessionLock)
+        m_sessionLock.unlock_shared();
+    else
+        m_sessionLock.unlock();
+}
+
+bool ManagedService::checkState()
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    return m_stub != nullptr && !m_failed && !m_dead && !m_suspended;
+}
+
+void ManagedService::triggerTestExceptions() { TestExceptionScript::process().trigger(); }
+
+CORBA::Object* ManagedService::getStub()
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    return m_stub;
+}
+
+bool ManagedService::isRecoverable(const CORBA::SystemException& ex)
+{
+    if (!FailureClassifier::isRecoverable(ex, m_settings.retention)) return false;
+    return !m_helper || m_helper->isRecoverable(ex);
+}
+
+void ManagedService::markFailedState()
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    m_failed = true;
+    if (!m_serverName.isEmpty()) m_lastFailure[m_serverName.str()] = Clock::now();
+}
+
+void ManagedService::reValidate()
+{
+    std::lock_guard<std::mutex> reconnect(m_reconnectMutex);
+    if (m_suspended || checkState()) return;
+    establish();
+}
+
+bool ManagedService::isDead()
+{
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    return m_dead;
+}
+
+bool ManagedService::isSuspended() { return m_suspended; }
+
+void ManagedService::suspend() { m_suspended = true; }
+
+void ManagedService::resume() { m_suspended = false; }
+
+bool ManagedService::establish()
+{
+    if (!m_helper || !m_spec) {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        m_dead = true;
+        return false;
+    }
+    std::vector<ServerCandidate> candidates =
+        NamingDirectory::listServers(*m_spec, m_serviceName, m_settings.callTimeoutMs);
+    const bool failover = m_spec->allowsFailover() && !m_helper->isStateful();
+    SWCharString firstServer;
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        firstServer = m_firstServer;
+    }
+    if (!failover && !firstServer.isEmpty()) {
+        candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
+                                        [&](const ServerCandidate& c) { return c.name != firstServer; }),
+                         candidates.end());
+    }
+
+    const std::vector<std::size_t> order = preferenceOrder(candidates);
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        ServerCandidate& candidate = candidates[order[n]];
+        OrbServices::applyCallTimeout(candidate.reference, m_settings.callTimeoutMs);
+        CORBA::Object* stub = nullptr;
+        try {
+            stub = m_helper->narrowStub(candidate.reference);
+        } catch (const CORBA::Exception&) {
+            // Asking the object for its type failed: try the next server; the
+            // failure of the last one is the caller's.
+            if (n + 1 < order.size()) continue;
+            std::lock_guard<std::mutex> lock(m_stateMutex);
+            m_dead = true;
+            throw;
+        }
+        if (!stub) continue;
+        OrbServices::applyCallTimeout(stub, m_settings.callTimeoutMs);
+        replaceStub(stub, candidate.name);
+        return true;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        m_dead = true;
+    }
+    return false;
+}
+
+std::vector<std::size_t> ManagedService::preferenceOrder(const std::vector<ServerCandidate>& candidates)
+{
+    const Clock::time_point now = Clock::now();
+    const Clock::duration quarantine = std::chrono::milliseconds(m_settings.quarantineMs);
+    std::vector<std::size_t> fresh;
+    std::vector<std::pair<Clock::time_point, std::size_t>> failed;
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            const auto it = m_lastFailure.find(candidates[i].name.str());
+            if (it != m_lastFailure.end() && now - it->second < quarantine)
+                failed.emplace_back(it->second, i);
+            else
+                fresh.push_back(i);
+        }
+    }
+    if (m_lbId == LB_ID && !fresh.empty()) {
+        const std::size_t start = m_roundRobin++ % fresh.size();
+        std::rotate(fresh.begin(), fresh.begin() + static_cast<std::ptrdiff_t>(start), fresh.end());
+    }
+    std::sort(failed.begin(), failed.end());
+    for (const auto& f : failed) fresh.push_back(f.second);
+    return fresh;
+}
+
+void ManagedService::replaceStub(CORBA::Object* stub, const SWCharString& serverName)
+{
+    CORBA::Object* old = nullptr;
+    {
+        // No attempt holds the session lock while the reference changes.
+        std::unique_lock<std::shared_mutex> session(m_sessionLock);
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        old = m_stub;
+        m_stub = stub;
+        m_serverName = serverName;
+        if (m_firstServer.isEmpty()) m_firstServer = serverName;
+        m_failed = false;
+        m_dead = false;
+    }
+    if (old) m_helper->releaseStub(old);
+}
+
+ManagedServiceLock::ManagedServiceLock(ManagedService* service) : m_pointer(service)
+{
+    if (!service) {
+        if (ShouldAssert()) SAssert("ManagedService", __LINE__, "m_pointer != NULL", "The pointer shouldn't be null");
+        return;
+    }
+    m_pointer->getSessionLock();
+}
+
+ManagedServiceLock::~ManagedServiceLock()
+{
+    if (!m_pointer) return;
+    m_pointer->releaseSessionLock();
+    m_pointer.reset();
+}

@@ -1,0 +1,135 @@
+#include "platform/framework/OrbServices.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/framework/FrameworkSettings.h"
+#include "platform/framework/FtRequestTracker.h"
+
+namespace {
+
+struct OrbState {
+    std::mutex mutex;
+    CORBA::ORB_ptr orb = CORBA::ORB::_nil();
+    bool shutDown = false;
+    CosNaming::NamingContext_ptr root = CosNaming::NamingContext::_nil();
+    std::string rootNaming;  // the LUMO_NAMING text the root was made from
+    std::string namingText;
+};
+
+// Never destroyed: it must outlive every static destructor that might still
+// release a reference (see ServiceMgrFactory.h on the ORB's lifetime).
+OrbState& state()
+{
+    static OrbState* s = new OrbState;
+    return *s;
+}
+
+CORBA::ORB_ptr initialiseLocked(OrbState& s)
+{
+    if (s.shutDown) throw CORBA::BAD_INV_ORDER(0, CORBA::COMPLETED_NO);
+    if (!CORBA::is_nil(s.orb)) return s.orb;
+    const FrameworkSettings settings = FrameworkSettings::current();
+    std::vector<std::string> args{"lumo"};
+    args.insert(args.end(), settings.orbOptions.begin(), settings.orbOptions.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    int argc = static_cast<int>(args.size());
+    // Design decision: an ORB that the host process initialised itself is
+    // shared (ORB_init answers the existing one); the framework's options
+    // then apply only where they are per call (timeouts, interceptor).
+    s.orb = CORBA::ORB_init(argc, argv.data(), "omniORB4");
+    if (settings.connectTimeoutMs > 0) omniORB::setClientConnectTimeout(settings.connectTimeoutMs);
+    FtRequestTracker::installInterceptor();
+    s.namingText = settings.naming.empty() ? std::string("initial reference NameService") : settings.naming;
+    return s.orb;
+}
+
+}  // namespace
+
+CORBA::ORB_ptr OrbServices::orb()
+{
+    OrbState& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return initialiseLocked(s);
+}
+
+CosNaming::NamingContext_ptr OrbServices::namingRoot(uint32_t callTimeoutMs)
+{
+    OrbState& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    CORBA::ORB_ptr orb = initialiseLocked(s);
+    const FrameworkSettings settings = FrameworkSettings::current();
+    if (!CORBA::is_nil(s.root) && s.rootNaming != settings.naming) {
+        // The settings name another Naming Service now.
+        CORBA::release(s.root);
+        s.root = CosNaming::NamingContext::_nil();
+    }
+    if (CORBA::is_nil(s.root)) {
+        CORBA::Object_var object;
+        if (!settings.naming.empty()) {
+            object = orb->string_to_object(settings.naming.c_str());
+        } else {
+            try {
+                object = orb->resolve_initial_references("NameService");
+            } catch (const CORBA::ORB::InvalidName&) {
+                throw CORBA::INV_OBJREF(0, CORBA::COMPLETED_NO);
+            }
+        }
+        if (CORBA::is_nil(object)) throw CORBA::INV_OBJREF(0, CORBA::COMPLETED_NO);
+        // No remote type check here: a Naming Service that is down shows up
+        // on the first real call, with that call's own failure.
+        s.root = CosNaming::NamingContext::_unchecked_narrow(object);
+        s.rootNaming = settings.naming;
+        s.namingText = settings.naming.empty() ? std::string("initial reference NameService") : settings.naming;
+    }
+    CosNaming::NamingContext_ptr root = CosNaming::NamingContext::_duplicate(s.root);
+    applyCallTimeout(root, callTimeoutMs);
+    return root;
+}
+
+std::string OrbServices::namingText()
+{
+    OrbState& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (!s.namingText.empty()) return s.namingText;
+    const FrameworkSettings settings = FrameworkSettings::current();
+    return settings.naming.empty() ? std::string("initial reference NameService") : settings.naming;
+}
+
+void OrbServices::applyCallTimeout(CORBA::Object_ptr object, uint32_t callTimeoutMs)
+{
+    if (!CORBA::is_nil(object) && callTimeoutMs > 0) omniORB::setClientCallTimeout(object, callTimeoutMs);
+}
+
+void OrbServices::shutdown()
+{
+    OrbState& s = state();
+    CORBA::ORB_ptr orb;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (s.shutDown) return;
+        s.shutDown = true;
+        CORBA::release(s.root);
+        s.root = CosNaming::NamingContext::_nil();
+        orb = s.orb;
+        s.orb = CORBA::ORB::_nil();
+    }
+    if (!CORBA::is_nil(orb)) {
+        try {
+            orb->destroy();
+        } catch (const CORBA::Exception&) {
+            // Already destroyed by its owner: nothing left to do.
+        }
+        CORBA::release(orb);
+    }
+}
+
+bool OrbServices::isShutDown()
+{
+    OrbState& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.shutDown;
+}

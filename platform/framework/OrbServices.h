@@ -1,0 +1,33 @@
+// Native only: includes ORB headers; never include it from Winelib code.
+//
+// The process's ORB and Naming Service, as the framework uses them.
+#pragma once
+
+#include <omniORB4/CORBA.h>
+#include <omniORB4/Naming.hh>
+
+#include <cstdint>
+#include <string>
+
+class OrbServices {
+public:
+    // The process's ORB, initialised on first use from FrameworkSettings
+    // (ORB options, Naming Service reference, connect timeout) with the
+    // FT_REQUEST interceptor installed.  Thread-safe.  Not a new reference.
+    // Raises BAD_INV_ORDER after shutdown and whatever ORB_init raises.
+    static CORBA::ORB_ptr orb();
+
+    // The root context of the Naming Service (a new reference), with the call
+    // timeout applied.  Raises INV_OBJREF when no Naming Service is
+    // configured, and the ORB's exceptions.  No remote call is made here.
+    static CosNaming::NamingContext_ptr namingRoot(uint32_t callTimeoutMs);
+
+    // Text naming the Naming Service in use (for error messages).
+    static std::string namingText();
+
+    // Limits every call through this reference (0: no limit).
+    static void applyCallTimeout(CORBA::Object_ptr object, uint32_t callTimeoutMs);
+
+    static void shutdown();
+    static bool isShutDown();
+};

@@ -1,5 +1,0 @@
-#include "service/object/ISInternalService.h"
-
-// {8906A131-034B-11D3-B334-00A0C9B04E87}
-extern "C" const IID IID_ISInternalService = {
-    0x8906a131, 0x034b, 0x11d3, {0xb3, 0x34, 0x00, 0xa0, 0xc9, 0xb0, 0x4e, 0x87}};

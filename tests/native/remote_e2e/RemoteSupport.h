@@ -1,0 +1,69 @@
+// The end-to-end fixture: a private omniNames and commentary servers on
+// 127.0.0.1 (free ports, one SQLite file), a logged-on user, and managed
+// services with proxies made exactly as the service object makes them
+// (through the plain headers only).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/LumoCommentaryService_Nexa_API.h"
+#include "platform/framework/IManagedService.h"
+#include "platform/framework/Nexa2Exception.h"
+#include "platform/framework/NexaFrameworkException.h"
+#include "service/proxy/LumoCommentaryServiceHandle.h"
+#include "tests/native/remote_e2e/ProcessSupport.h"
+
+namespace api = lumocommentaryservice_nexa_api;
+
+class RemoteFixture : public ::testing::Test {
+protected:
+    static constexpr const char* kSecret = "e2e-secret";
+    static constexpr const char16_t* kCluster = u"E2E";
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts a server of the cluster on the shared SQLite file and waits for
+    // its "ready".
+    ChildProcess& startServer(const std::string& name, const std::vector<std::string>& extra = {});
+    ChildProcess& server(const std::string& name) { return *m_servers.at(name); }
+    std::string requestLog(const std::string& name) const;
+
+    // A managed service of the commentary kind, created as the service object
+    // creates it; raises what the service manager raises.
+    SRefPtr<IManagedService> createService(const char16_t* filter = u"", bool failover = true,
+                                           int lbId = IManagedService::LB_FIRST);
+    LumoCommentaryServiceHandle proxyOn(const SRefPtr<IManagedService>& service);
+
+    // Requests in their JSON form, with the user's token.
+    SWCharString addRequest(const SWCharString& document, const SWCharString& text) const;
+    SWCharString getRequest(const SWCharString& document, bool withHidden = false,
+                            const std::vector<api::SortParamRecord>& sort = {}, const SWCharString& top = u"") const;
+    SWCharString modifyRequest(const SWCharString& document, int32_t id, const SWCharString& text) const;
+    SWCharString deleteRequest(const SWCharString& document, int32_t id) const;
+    SWCharString hideRequest(const SWCharString& document, const std::vector<int32_t>& ids) const;
+    SWCharString duplicateRequest(const SWCharString& document, const SWCharString& target) const;
+
+    // The comment id that an add reply carries (-1 when none).
+    static int32_t addedId(const SWCharString& reply);
+    // The comments of a get reply (a test failure when the reply is not a get
+    // success).
+    static std::vector<std::shared_ptr<api::Comment>> comments(const SWCharString& reply);
+    static std::vector<int32_t> ids(const SWCharString& reply);
+
+    SWCharString m_token;
+    std::string m_naming;
+
+private:
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<ChildProcess> m_names;
+    std::map<std::string, std::unique_ptr<ChildProcess>> m_servers;
+    int m_starts = 0;
+    int m_savedBound = 3;
+    bool m_savedTests = false;
+};
