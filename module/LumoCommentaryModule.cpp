@@ -7,8 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "com/CComAddCommentRequest.h"
+#include "com/CComAddCommentSuccessResponse.h"
 #include "com/CComComment.h"
+#include "com/CComCommentErrorResponse.h"
 #include "com/CComCommentQualifier.h"
+#include "com/CComDeleteCommentRequest.h"
+#include "com/CComDeleteCommentSuccessResponse.h"
+#include "com/CComDuplicateCommentRequest.h"
+#include "com/CComGetCommentRequest.h"
+#include "com/CComGetCommentSuccessResponse.h"
+#include "com/CComHideCommentRequest.h"
+#include "com/CComModifyCommentRequest.h"
+#include "com/CComModifyCommentSuccessResponse.h"
 #include "com/CComSortParams.h"
 #include "module/LumoCommentary.h"
 #include "module/LumoCommentaryResource.h"
@@ -16,56 +27,24 @@
 #include "platform/foundation/SResManager.h"
 #include "service/object/CComLumoCommentaryService.h"
 
-namespace {
-
-// A class of the table whose implementation has not joined the module yet:
-// it registers like every class, but has no class object.  Replacing its
-// OBJECT_ENTRY_PENDING line by OBJECT_ENTRY(clsid, class) brings it in.
-class CComPendingClass {
-public:
-    DECLARE_REGISTRY_RESOURCEID(IDR_LUMOCOMMENTARY)
-    static HRESULT CreateClassObject(SComCreatorFunc, REFIID, void** ppv) noexcept
-    {
-        if (ppv) *ppv = nullptr;
-        return CLASS_E_CLASSNOTAVAILABLE;
-    }
-    static HRESULT CreateInstance(void*, REFIID, void** ppv) noexcept
-    {
-        if (ppv) *ppv = nullptr;
-        return CLASS_E_CLASSNOTAVAILABLE;
-    }
-    static const char16_t* GetObjectDescription() noexcept { return nullptr; }
-    static const SComCategoryEntry* GetCategoryMap() noexcept { return nullptr; }
-    static void ObjectMain(bool) noexcept {}
-};
-
-#define OBJECT_ENTRY_PENDING(clsid)                                                              \
-    {&(clsid), &CComPendingClass::UpdateRegistry, &CComPendingClass::CreateClassObject,         \
-     &CComPendingClass::CreateInstance, nullptr, &CComPendingClass::GetObjectDescription,        \
-     &CComPendingClass::GetCategoryMap, &CComPendingClass::ObjectMain},
-
-}  // namespace
-
-// Design decision: the request and response classes that are not written yet
-// keep their rows (so the table keeps its order and registration applies the
-// script once per row) with a class-object creator that answers
-// CLASS_E_CLASSNOTAVAILABLE.
+// The fifteen classes that clients can create, in table order.  The hide and
+// duplicate success responses have no row: only the service object makes them.
 SComClassEntry g_LumoClassTable[] = {
-    OBJECT_ENTRY(CLSID_LumoCommentaryService, CComLumoCommentaryService)  //  1
-    OBJECT_ENTRY(CLSID_Comment, CComComment)                              //  2
-    OBJECT_ENTRY_PENDING(CLSID_AddCommentRequest)                         //  3
-    OBJECT_ENTRY_PENDING(CLSID_DeleteCommentRequest)                      //  4
-    OBJECT_ENTRY_PENDING(CLSID_ModifyCommentRequest)                      //  5
-    OBJECT_ENTRY_PENDING(CLSID_HideCommentRequest)                        //  6
-    OBJECT_ENTRY_PENDING(CLSID_DuplicateCommentRequest)                   //  7
-    OBJECT_ENTRY(CLSID_SortParam, CComSortParam)                          //  8
-    OBJECT_ENTRY(CLSID_CommentQualifier, CComCommentQualifier)            //  9
-    OBJECT_ENTRY_PENDING(CLSID_GetCommentRequest)                         // 10
-    OBJECT_ENTRY_PENDING(CLSID_AddCommentSuccessResponse)                 // 11
-    OBJECT_ENTRY_PENDING(CLSID_DeleteCommentSuccessResponse)              // 12
-    OBJECT_ENTRY_PENDING(CLSID_ModifyCommentSuccessResponse)              // 13
-    OBJECT_ENTRY_PENDING(CLSID_GetCommentSuccessResponse)                 // 14
-    OBJECT_ENTRY_PENDING(CLSID_CommentErrorResponse)                      // 15
+    OBJECT_ENTRY(CLSID_LumoCommentaryService, CComLumoCommentaryService)                  //  1
+    OBJECT_ENTRY(CLSID_Comment, CComComment)                                              //  2
+    OBJECT_ENTRY(CLSID_AddCommentRequest, CComAddCommentRequest)                          //  3
+    OBJECT_ENTRY(CLSID_DeleteCommentRequest, CComDeleteCommentRequest)                    //  4
+    OBJECT_ENTRY(CLSID_ModifyCommentRequest, CComModifyCommentRequest)                    //  5
+    OBJECT_ENTRY(CLSID_HideCommentRequest, CComHideCommentRequest)                        //  6
+    OBJECT_ENTRY(CLSID_DuplicateCommentRequest, CComDuplicateCommentRequest)              //  7
+    OBJECT_ENTRY(CLSID_SortParam, CComSortParam)                                          //  8
+    OBJECT_ENTRY(CLSID_CommentQualifier, CComCommentQualifier)                            //  9
+    OBJECT_ENTRY(CLSID_GetCommentRequest, CComGetCommentRequest)                          // 10
+    OBJECT_ENTRY(CLSID_AddCommentSuccessResponse, CComAddCommentSuccessResponse)          // 11
+    OBJECT_ENTRY(CLSID_DeleteCommentSuccessResponse, CComDeleteCommentSuccessResponse)    // 12
+    OBJECT_ENTRY(CLSID_ModifyCommentSuccessResponse, CComModifyCommentSuccessResponse)    // 13
+    OBJECT_ENTRY(CLSID_GetCommentSuccessResponse, CComGetCommentSuccessResponse)          // 14
+    OBJECT_ENTRY(CLSID_CommentErrorResponse, CComCommentErrorResponse)                    // 15
     END_OBJECT_MAP()};
 
 void LumoModuleAttach(HINSTANCE instance) noexcept

@@ -37,12 +37,9 @@ WScript.Echo "after FromJSON: " & c.CommentId & " / " & c.Text
 c.FromJSON "this is not json"
 WScript.Echo "after bad FromJSON: " & c.CommentId & " / " & c.Text
 
-' A registered class that has no class object yet.
+' A class that clients cannot create: it has no ProgID.
 On Error Resume Next
 Dim r
-Set r = CreateObject("CorvelEnterprise14.AddCommentRequest.1")
-WScript.Echo "AddCommentRequest: Err.Number " & Err.Number & ", Err.Description [" & Err.Description & "]"
-Err.Clear
 Set r = CreateObject("CorvelEnterprise14.HideCommentSuccessResponse.1")
 WScript.Echo "HideCommentSuccessResponse: Err.Number " & Err.Number
 Err.Clear

@@ -8,6 +8,7 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "platform/com/ScopedBstr.h"
@@ -84,6 +85,29 @@ public:
 private:
     IDispatch* m_object;
 };
+
+// A member called by name as a script calls it, its result as text
+// (VariantChangeType to VT_BSTR; "null" for an empty object reference), or
+// "failed 0x..." when a step fails.
+inline std::string TextByName(IUnknown* object, const char16_t* name, WORD flags = DISPATCH_PROPERTYGET,
+                              VARIANT* argument = nullptr)
+{
+    ScopedComPtr<IDispatch> dispatch;
+    VARIANT result;
+    VariantInit(&result);
+    HRESULT hr = object->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid());
+    if (SUCCEEDED(hr)) hr = Dispatch(dispatch.Get()).Call(name, flags, argument, &result);
+    if (SUCCEEDED(hr) && (V_VT(&result) == VT_DISPATCH || V_VT(&result) == VT_UNKNOWN) && !V_UNKNOWN(&result))
+        return "null";
+    if (SUCCEEDED(hr)) hr = VariantChangeType(&result, &result, 0, VT_BSTR);
+    std::ostringstream text;
+    if (FAILED(hr))
+        text << "failed " << Hr{hr};
+    else
+        text << Utf8(V_BSTR(&result));
+    VariantClear(&result);
+    return text.str();
+}
 
 // An owning VARIANT.
 struct Variant {

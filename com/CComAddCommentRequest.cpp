@@ -1,0 +1,5 @@
+#include "com/CComAddCommentRequest.h"
+
+CComAddCommentRequest::CComAddCommentRequest() = default;
+
+CComAddCommentRequest::~CComAddCommentRequest() = default;

@@ -1,0 +1,5 @@
+#include "com/CComAddCommentSuccessResponse.h"
+
+CComAddCommentSuccessResponse::CComAddCommentSuccessResponse() = default;
+
+CComAddCommentSuccessResponse::~CComAddCommentSuccessResponse() = default;

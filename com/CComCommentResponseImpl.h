@@ -1,0 +1,96 @@
+// What the seven response objects share: the class shape (base, class
+// object, error information for the own interface, IDispatch from the type
+// library), the model response and the four members of ISCommentResponse
+// (StatusCode, Description, ResponseType, Init), written once for every kind.
+//
+// A concrete response class T derives from
+//
+//     CComCommentResponseImpl<T, ISxxxResponse, &CLSID_xxx, &IID_ISxxx, ModelResponse>
+//
+// declares its trace area (static constexpr char kTraceArea[], its own name)
+// and its interface map (own interface, ISCommentResponse, IDispatch,
+// ISupportErrorInfo, marshaler), and adds the members of its own interface.
+//
+// The object has no model until Init; each Init builds a new model response of
+// the class's kind from the text (its text constructor) in place of the
+// previous one.  The model is held by std::shared_ptr.
+#pragma once
+
+#include <memory>
+#include <new>
+
+#include "com/sdk/scomclassmethod.h"
+#include "model/LumoCommentaryService_Nexa_API.h"
+#include "module/LumoCommentary.h"
+#include "module/LumoCommentaryResource.h"
+
+template <class T, class Interface, const CLSID* pclsid, const IID* piid, class Model>
+class CComCommentResponseImpl
+    : public SComObjectBase,
+      public CComCoClass<T, pclsid>,
+      public ISupportErrorInfoImpl<piid>,
+      public IDispatchImpl<Interface, piid, &LIBID_CorvelLumoCommentaryServiceLib, 1, 0> {
+public:
+    CComCommentResponseImpl() { SetObjectLocale(kDefaultObjectLocale); }
+
+    // --- ISCommentResponse ----------------------------------------------------
+    // The three getters run in the frame: "[-]\t" on entry, "[0]\t[<value>]"
+    // on exit, a null pointer reported by the frame.
+    // Design decision: before the first Init there is no model; a getter then
+    // returns OLE_E_BLANK (after the frame's pointer check), writes nothing
+    // and traces no exit line.
+
+    STDMETHOD(get_StatusCode)(LONG* pStatus) noexcept override
+    try {
+        SCOM_CLASS_METHOD(T, "get_StatusCode");
+        SCOM_CHECK_OUT(pStatus, "pStatus");
+        if (!m_model) return OLE_E_BLANK;
+        *pStatus = m_model->getStatusCode();
+        SCOM_RETURN_VALUE(static_cast<long>(*pStatus));
+    }
+    SCOM_CATCH_ALL
+
+    STDMETHOD(get_Description)(BSTR* pDesc) noexcept override
+    try {
+        SCOM_CLASS_METHOD(T, "get_Description");
+        SCOM_CHECK_OUT(pDesc, "pDesc");
+        if (!m_model) return OLE_E_BLANK;
+        SCOM_STORE_BSTR(pDesc, m_model->getDescription());
+        SCOM_RETURN_VALUE(static_cast<const char16_t*>(*pDesc));
+    }
+    SCOM_CATCH_ALL
+
+    // The number read from the text, not one fixed by the class.
+    STDMETHOD(get_ResponseType)(CommentResponseType* pRespType) noexcept override
+    try {
+        SCOM_CLASS_METHOD(T, "get_ResponseType");
+        SCOM_CHECK_OUT(pRespType, "pRespType");
+        if (!m_model) return OLE_E_BLANK;
+        *pRespType = static_cast<CommentResponseType>(m_model->getResponseType());
+        SCOM_RETURN_VALUE(static_cast<int>(*pRespType));
+    }
+    SCOM_CATCH_ALL
+
+    // Builds the model from a copy of the text (null is the empty text); any
+    // text gives a model, one that is not JSON that of status 0 and type 0.
+    // No frame, no trace.  The earlier model goes; comments handed out from it
+    // keep their own records alive.
+    STDMETHOD(Init)(BSTR jsonString) noexcept override
+    {
+        try {
+            m_model = std::make_shared<Model>(SComBstrText(jsonString));
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
+    }
+
+protected:
+    // The model of the last Init; null before the first.
+    const std::shared_ptr<Model>& GetModel() const noexcept { return m_model; }
+
+private:
+    std::shared_ptr<Model> m_model;
+};

@@ -1,0 +1,5 @@
+#include "com/CComDeleteCommentRequest.h"
+
+CComDeleteCommentRequest::CComDeleteCommentRequest() = default;
+
+CComDeleteCommentRequest::~CComDeleteCommentRequest() = default;

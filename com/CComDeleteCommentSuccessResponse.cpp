@@ -1,0 +1,5 @@
+#include "com/CComDeleteCommentSuccessResponse.h"
+
+CComDeleteCommentSuccessResponse::CComDeleteCommentSuccessResponse() = default;
+
+CComDeleteCommentSuccessResponse::~CComDeleteCommentSuccessResponse() = default;

@@ -1,0 +1,5 @@
+#include "com/CComDuplicateCommentSuccessResponse.h"
+
+CComDuplicateCommentSuccessResponse::CComDuplicateCommentSuccessResponse() = default;
+
+CComDuplicateCommentSuccessResponse::~CComDuplicateCommentSuccessResponse() = default;

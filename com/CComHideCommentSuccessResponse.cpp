@@ -1,0 +1,5 @@
+#include "com/CComHideCommentSuccessResponse.h"
+
+CComHideCommentSuccessResponse::CComHideCommentSuccessResponse() = default;
+
+CComHideCommentSuccessResponse::~CComHideCommentSuccessResponse() = default;

@@ -1,0 +1,5 @@
+#include "com/CComModifyCommentRequest.h"
+
+CComModifyCommentRequest::CComModifyCommentRequest() = default;
+
+CComModifyCommentRequest::~CComModifyCommentRequest() = default;

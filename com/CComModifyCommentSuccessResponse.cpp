@@ -1,0 +1,5 @@
+#include "com/CComModifyCommentSuccessResponse.h"
+
+CComModifyCommentSuccessResponse::CComModifyCommentSuccessResponse() = default;
+
+CComModifyCommentSuccessResponse::~CComModifyCommentSuccessResponse() = default;
