@@ -51,6 +51,8 @@ add_subdirectory(platform/atl)
 add_subdirectory(com)
 add_subdirectory(service/object)
 add_subdirectory(module)
+add_subdirectory(host)
+add_subdirectory(examples/cpp_client)
 
 add_subdirectory(tests/winelib)
 if(LUMO_BENCH)

@@ -1,10 +1,11 @@
 # Shared shell helpers of the project's scripts (sourced, not run).
 
 LUMO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LUMO_BUILD_DIR=${LUMO_BUILD_DIR:-$LUMO_ROOT/build}
 
 # Debian packages the build, the tests and the tour need.
 LUMO_PACKAGES=(
-  build-essential cmake pkg-config git clang libclang-rt-14-dev
+  build-essential cmake pkg-config git clang lld libclang-rt-14-dev
   wine wine64 wine64-tools libwine-dev
   libomniorb4-dev omniidl omniorb-idl omniorb-nameserver
   rapidjson-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
@@ -45,4 +46,98 @@ s.bind(("127.0.0.1", 0))
 print(s.getsockname()[1])
 s.close()
 PY
+}
+
+# ---------------------------------------------------------------------------
+# Services.  Every process started here is recorded in LUMO_PIDS and stopped
+# by lumo_stop_started, by process id; callers install it as an EXIT trap.
+
+LUMO_PIDS=()
+
+lumo_stop_started() {
+  local pid
+  for pid in "${LUMO_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+  for pid in "${LUMO_PIDS[@]}"; do
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  LUMO_PIDS=()
+}
+
+# Waits up to $2 seconds (default 20) for a TCP port on 127.0.0.1 to accept.
+lumo_wait_port() {
+  local port=$1 limit=${2:-20}
+  for _ in $(seq $((limit * 10))); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "nothing listens on 127.0.0.1:$port" >&2
+  return 1
+}
+
+# Starts a private Naming Service with its data in $1; sets LUMO_NAMING.
+lumo_start_naming() {
+  local dir=$1 port
+  port=$(lumo_free_port)
+  mkdir -p "$dir"
+  omniNames -start "$port" -always -datadir "$dir" -errlog "$dir/omniNames.log" \
+    -ORBendPoint "giop:tcp:127.0.0.1:$port" >/dev/null 2>&1 &
+  LUMO_PIDS+=($!)
+  lumo_wait_port "$port"
+  export LUMO_NAMING="corbaloc::127.0.0.1:$port/NameService"
+}
+
+# Starts a reference commentary server registered in $LUMO_NAMING.
+#   lumo_start_server NAME SQLITE_FILE SECRET_FILE LOG_DIR [extra options...]
+lumo_start_server() {
+  local name=$1 db=$2 secret=$3 logdir=$4; shift 4
+  local bin=$LUMO_BUILD_DIR/bin/lumo_commentary_server
+  mkdir -p "$logdir"
+  : >"$logdir/$name.out"
+  "$bin" --naming "$LUMO_NAMING" --name "$name" --sqlite "$db" --token-secret-file "$secret" \
+    --request-log "$logdir/$name.requests" "$@" >"$logdir/$name.out" 2>"$logdir/$name.err" &
+  LUMO_PIDS+=($!)
+  for _ in $(seq 200); do
+    grep -q '^ready' "$logdir/$name.out" 2>/dev/null && return 0
+    kill -0 "${LUMO_PIDS[-1]}" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "the commentary server $name did not start:" >&2
+  cat "$logdir/$name.err" >&2
+  return 1
+}
+
+# Writes a fresh random logon secret to $1 (readable by the owner only).
+lumo_make_secret() {
+  umask 077
+  head -c 32 /dev/urandom | od -An -tx1 | tr -d ' \n' >"$1"
+}
+
+# ---------------------------------------------------------------------------
+# Wine.  A private prefix per use; the module's folder on WINEDLLPATH.
+
+LUMO_WINE_BIN=${LUMO_WINE_BIN:-$LUMO_BUILD_DIR/winelib/bin}
+
+# Prepares the prefix $1 (created once, kept between runs), registers the
+# module in it and exports what Wine needs.  lumo_stop_wine ends its server.
+lumo_prepare_wine() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLPATH=$LUMO_WINE_BIN${WINEDLLPATH:+:$WINEDLLPATH}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    lumo_log "Creating the Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+  fi
+  wine 'C:\windows\system32\regsvr32.exe' /s "Z:${LUMO_WINE_BIN//\//\\}\\LumoCommentary.dll" >/dev/null 2>&1 || {
+    echo "registering LumoCommentary.dll failed" >&2
+    return 1
+  }
+}
+
+lumo_stop_wine() {
+  [ -n "${WINEPREFIX:-}" ] || return 0
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
 }

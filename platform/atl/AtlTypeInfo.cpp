@@ -72,5 +72,12 @@ HRESULT CComTypeInfoHolder::Invoke(IDispatch* object, DISPID member, REFIID riid
     ITypeInfo* info = nullptr;
     const HRESULT hr = EnsureTI(lcid, &info);
     if (FAILED(hr)) return hr;
-    return info->Invoke(object, member, flags, params, result, excepinfo, argerr);
+    const HRESULT invoked = info->Invoke(object, member, flags, params, result, excepinfo, argerr);
+    // Object-valued properties are described as plain property puts.  A
+    // script's "Set obj.Prop = value" asks for a put by reference; such a put
+    // is answered by the property put when the interface has no put by
+    // reference of its own.
+    if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_PROPERTYPUTREF)
+        return info->Invoke(object, member, DISPATCH_PROPERTYPUT, params, result, excepinfo, argerr);
+    return invoked;
 }
