@@ -32,6 +32,7 @@ lumo_import_native(lumo_session)
 lumo_import_native(lumo_framework)
 lumo_import_native(lumo_proxy)
 lumo_import_native(lumo_idl)
+lumo_import_native(lumo_bench_rawclient)
 
 # The Windows headers' min and max macros would break the C++ library.
 # WIN32_LEAN_AND_MEAN keeps winsock.h (whose struct timeval clashes with the

@@ -142,8 +142,8 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
         try {
             CORBA::Object_var poaObject = orb->resolve_initial_references("RootPOA");
             PortableServer::POA_var poa = PortableServer::POA::_narrow(poaObject);
-            servant = new CommentaryServant(processor, log.get(), {options.faultUserException, options.faultDelayMs},
-                                            latch);
+            const FaultSettings faults{options.faultUserException, options.faultDelayMs, options.faultReplyFile};
+            servant = new CommentaryServant(processor, log.get(), faults, latch);
             PortableServer::ObjectId_var id = poa->activate_object(servant);
             CORBA::Object_var reference = poa->id_to_reference(id.in());
             PortableServer::POAManager_var manager = poa->the_POAManager();

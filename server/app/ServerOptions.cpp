@@ -122,6 +122,8 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
                 options.faultUserException = true;
             } else if (text.compare(0, 6, "delay=") == 0 && parseCount(text.substr(6), 3600 * 1000, count)) {
                 options.faultDelayMs = static_cast<int>(count);
+            } else if (text.compare(0, 6, "reply=") == 0 && text.size() > 6) {
+                options.faultReplyFile = text.substr(6);
             } else {
                 return fail("--fault takes user-exception or delay=<milliseconds>");
             }
@@ -204,6 +206,9 @@ Test aids
                           caller sees CORBA::UNKNOWN)
   --fault delay=MS        wait MS milliseconds before answering each call
                           (after it has been executed and logged)
+  --fault reply=FILE      answer every execute with the text FILE holds at
+                          that moment (UTF-8; read at every call, nothing is
+                          executed; an unreadable file gives the empty text)
 
   -h, --help              this text
 

@@ -29,6 +29,7 @@ struct ServerOptions {
     std::string iorFile;
     bool faultUserException = false;
     int faultDelayMs = 0;
+    std::string faultReplyFile;           // --fault reply=FILE
     bool help = false;
     std::vector<std::string> orbArgs;     // -ORB... options, passed to ORB_init as given
 };

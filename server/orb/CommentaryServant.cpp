@@ -1,5 +1,9 @@
 #include "server/orb/CommentaryServant.h"
 
+#include <fstream>
+#include <sstream>
+
+#include "platform/foundation/SString.h"
 #include "platform/foundation/STrace.h"
 #include "server/core/ResponseWriter.h"
 #include "server/orb/FtServerInterceptor.h"
@@ -9,6 +13,18 @@ namespace lumo_server {
 namespace {
 
 const char kArea[] = "CommentaryServant";
+
+// The whole text of a file (UTF-8).  Design decision: the file is read anew
+// at every call, so that a test can change the answer between two calls
+// without restarting the server; a file that cannot be read gives the empty
+// text.
+std::u16string cannedReply(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (in) bytes << in.rdbuf();
+    return lumoUtf8ToUtf16(bytes.str());
+}
 
 }  // namespace
 
@@ -28,6 +44,10 @@ CORBA::WChar* CommentaryServant::execute(const CORBA::WChar* request)
         if (m_log) m_log->write(entry);
         CORBA::WString_var reason = utf16ToCorbaWide(u"test fault: connection failure");
         throw ImplServ::OSCAFactory::connection_failure(1, Nexa::sev_error, reason.in());
+    }
+    if (!m_faults.replyFile.empty()) {
+        if (m_log) m_log->write(entry);
+        return utf16ToCorbaWide(cannedReply(m_faults.replyFile));
     }
 
     ProcessOutcome outcome;

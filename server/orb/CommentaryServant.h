@@ -5,11 +5,16 @@
 //   userException  every call raises ImplServ::OSCAFactory::connection_failure
 //                  (execute declares no exception, so the caller sees UNKNOWN);
 //   delayMs        after the call has been processed and logged, the answer
-//                  waits this long (cut short when the server shuts down).
+//                  waits this long (cut short when the server shuts down);
+//   replyFile      every call is answered with the text this file holds at
+//                  that moment, without executing anything (clients test
+//                  replies the server never writes).
 // Design decision: the delay comes after the work, so that a client that gives
 // up and retries elsewhere meets a request that has already run (and whose
 // reply the other server finds in the reply table).
 #pragma once
+
+#include <string>
 
 #include "idl/LumoCommentaryService.hh"
 #include "server/core/RequestLog.h"
@@ -21,6 +26,7 @@ namespace lumo_server {
 struct FaultSettings {
     bool userException = false;
     int delayMs = 0;
+    std::string replyFile;
 };
 
 class CommentaryServant : public POA_LumoCommentaryService {

@@ -1,0 +1,4 @@
+' Fails on its third line.
+WScript.Echo "before the error"
+Dim x : x = 1 / 0
+WScript.Echo "after the error"

@@ -1,0 +1,9 @@
+' One add with whatever logon the host made; prints what the server answered.
+Dim comment, request, response
+Set comment = CreateObject("CorvelEnterprise14.Comment.1")
+comment.SourceCUID = "host-test-document"
+comment.Text = "refused or not"
+Set request = CreateObject("CorvelEnterprise14.AddCommentRequest.1")
+Set request.Comment = comment
+Set response = CommentaryService.AddComment(request)
+WScript.Echo response.ResponseType & " " & response.StatusCode & " " & response.ErrorCode & " " & response.Description
