@@ -55,10 +55,13 @@ PY
 LUMO_PIDS=()
 
 lumo_stop_started() {
-  local pid
-  for pid in "${LUMO_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  for pid in "${LUMO_PIDS[@]}"; do
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  # Newest first, one at a time: servers unbind from the Naming Service
+  # before it goes.
+  local i pid
+  for ((i = ${#LUMO_PIDS[@]} - 1; i >= 0; i--)); do
+    pid=${LUMO_PIDS[i]}
+    kill -TERM "$pid" 2>/dev/null || continue
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
