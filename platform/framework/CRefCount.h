@@ -4,7 +4,7 @@
 // behind it.
 //
 // CRefCount is the base of every framework object handed out by counted
-// reference (service manager, server specification, managed service, stub
+// reference (service manager, ServerSpec, managed service, stub
 // helper, server session).  A new object starts with a count of 0; the first
 // SRefPtr (or addRef) that takes it brings the count to 1, and the release
 // that brings it back to 0 deletes the object.  Counting is atomic, so

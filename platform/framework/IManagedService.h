@@ -20,8 +20,8 @@ class IManagedService : public CRefCount {
 public:
     // Design decision: the load-balancing policies of the service manager's
     // creation operation.
-    // LB_ID: round robin over the servers of the cluster that the server
-    // specification admits, from a random start, skipping servers that
+    // LB_ID: round robin over the servers of the cluster that the
+    // ServerSpec admits, from a random start, skipping servers that
     // failed a moment ago.
     static const int LB_ID;
     // LB_FIRST: the first admitted server in name order (deterministic; for

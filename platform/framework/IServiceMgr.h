@@ -11,7 +11,7 @@
 class IServiceMgr : public CRefCount {
 public:
     // Creates a managed service of the named service (also the naming kind
-    // of its servers) on a server that the specification admits, chosen by
+    // of its servers) on a server that the ServerSpec admits, chosen by
     // the load-balancing policy (IManagedService::LB_ID or LB_FIRST), for the
     // user with the given URI and logon token.  The factory is used during
     // this call only (the framework asks it for one helper and keeps the

@@ -12,7 +12,7 @@
 //              server in use is remembered as failed at that moment.
 //   dead       the last (re)connection found no server to use: the cluster
 //              context is missing, no server of the service is bound in it
-//              that the specification admits (without fail-over: the server
+//              that the ServerSpec admits (without fail-over: the server
 //              chosen first is no longer bound), or no bound reference
 //              narrows to the service's type.  A later reValidate that finds
 //              a server clears it.

@@ -22,7 +22,7 @@ struct ServerCandidate {
 
 class NamingDirectory {
 public:
-    // The servers of the service in the specification's cluster that its
+    // The servers of the service in the ServerSpec's cluster that its
     // filter admits, in name order, each with the reference bound in the
     // Naming Service.  An absent cluster context gives an empty list; a
     // Naming Service that cannot be reached raises the ORB's exception.

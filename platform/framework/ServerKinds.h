@@ -1,4 +1,4 @@
-// Kinds named in a server specification (see ServerSpec.h).
+// Kinds named in a ServerSpec (see ServerSpec.h).
 //
 // Plain C++: the Winelib module includes this header.
 #pragma once

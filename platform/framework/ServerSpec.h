@@ -1,4 +1,4 @@
-// Server specification: which servers of a service a managed service may use.
+// ServerSpec: which servers of a service a managed service may use.
 //
 // Plain C++: the Winelib module includes this header.
 //

@@ -28,7 +28,7 @@ SRefPtr<ManagedService> ServiceMgr::create(int lbId, const SWCharString& service
                                            IManagedService::IHelperFactory* factory)
 {
     if (serviceName.isEmpty()) invalid(serviceName, u"no service name");
-    if (!spec) invalid(serviceName, u"no server specification");
+    if (!spec) invalid(serviceName, u"no ServerSpec");
     if (!factory) invalid(serviceName, u"no helper factory");
     if (lbId != IManagedService::LB_ID && lbId != IManagedService::LB_FIRST)
         invalid(serviceName, u"unknown load-balancing policy");
