@@ -223,23 +223,13 @@ PostgresCommentStore::~PostgresCommentStore() = default;
 
 std::unique_ptr<PostgresConnection> PostgresCommentStore::acquire()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        while (!m_idle.empty()) {
-            auto connection = std::move(m_idle.back());
-            m_idle.pop_back();
-            if (connection->healthy()) return connection;
-        }
-    }
-    return std::make_unique<PostgresConnection>(m_conninfo);
+    return m_pool.acquire([this] { return std::make_unique<PostgresConnection>(m_conninfo); },
+                          [](const PostgresConnection& connection) { return connection.healthy(); });
 }
 
 void PostgresCommentStore::release(std::unique_ptr<PostgresConnection> connection)
 {
-    // Design decision: as with SQLite, a handful of idle connections are kept.
-    constexpr std::size_t kMaxIdle = 8;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_idle.size() < kMaxIdle) m_idle.push_back(std::move(connection));
+    m_pool.release(std::move(connection));
 }
 
 std::unique_ptr<StoreTransaction> PostgresCommentStore::beginWrite()

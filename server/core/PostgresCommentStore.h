@@ -6,11 +6,10 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "server/core/CommentStore.h"
+#include "server/core/ConnectionPool.h"
 
 namespace lumo_server {
 
@@ -32,8 +31,7 @@ public:
 
 private:
     std::string m_conninfo;
-    std::mutex m_mutex;
-    std::vector<std::unique_ptr<PostgresConnection>> m_idle;
+    ConnectionPool<PostgresConnection> m_pool;
 };
 
 }  // namespace lumo_server

@@ -241,23 +241,13 @@ SqliteCommentStore::~SqliteCommentStore() = default;
 
 std::unique_ptr<SqliteConnection> SqliteCommentStore::acquire()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_idle.empty()) {
-            auto connection = std::move(m_idle.back());
-            m_idle.pop_back();
-            return connection;
-        }
-    }
-    return std::make_unique<SqliteConnection>(m_path, m_busyTimeoutMs);
+    return m_pool.acquire([this] { return std::make_unique<SqliteConnection>(m_path, m_busyTimeoutMs); },
+                          [](const SqliteConnection&) { return true; });
 }
 
 void SqliteCommentStore::release(std::unique_ptr<SqliteConnection> connection)
 {
-    // Design decision: a handful of idle connections are kept; more are closed.
-    constexpr std::size_t kMaxIdle = 8;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_idle.size() < kMaxIdle) m_idle.push_back(std::move(connection));
+    m_pool.release(std::move(connection));
 }
 
 std::unique_ptr<StoreTransaction> SqliteCommentStore::beginWrite()

@@ -8,11 +8,10 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "server/core/CommentStore.h"
+#include "server/core/ConnectionPool.h"
 
 namespace lumo_server {
 
@@ -36,8 +35,7 @@ public:
 private:
     std::string m_path;
     int m_busyTimeoutMs;
-    std::mutex m_mutex;
-    std::vector<std::unique_ptr<SqliteConnection>> m_idle;
+    ConnectionPool<SqliteConnection> m_pool;
 };
 
 }  // namespace lumo_server
