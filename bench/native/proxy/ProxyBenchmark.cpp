@@ -30,7 +30,7 @@
 #include "platform/framework/SessionManager.h"
 #include "service/proxy/LumoCommentaryServiceHandle.h"
 #include "service/proxy/LumoCommentaryService_HelperFactory.h"
-#include "tests/native/remote_e2e/ProcessSupport.h"
+#include "tests/native/support/Processes.h"
 
 namespace api = lumocommentaryservice_nexa_api;
 using namespace std::chrono_literals;
@@ -259,21 +259,19 @@ LumoCommentaryServiceHandle makeProxy(bool sharedLock)
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    TempDir dir;
-    const int namingPort = freePort();
-    ChildProcess names({LUMO_OMNINAMES, "-start", std::to_string(namingPort), "-always", "-datadir", dir.path(),
-                        "-ORBendPoint", "giop:tcp:127.0.0.1:" + std::to_string(namingPort)},
-                       dir.path() + "/names.out");
-    if (!waitForPort(namingPort, 10s)) {
+    test_support::TempDir dir;
+    test_support::NamingService names(dir);
+    if (!names.ready(10s)) {
         std::cerr << "omniNames did not start: " << names.output() << std::endl;
         return 1;
     }
-    const std::string naming = "corbaloc::127.0.0.1:" + std::to_string(namingPort) + "/NameService";
-    ChildProcess server({LUMO_SERVER_BINARY, "--naming", naming, "--cluster", "Bench", "--name", "bench-1",
-                         "--endpoint", "giop:tcp:127.0.0.1:" + std::to_string(freePort()), "--sqlite",
-                         dir.path() + "/bench.db", "--token-secret", kSecret, "--ior-file", dir.path() + "/ior"},
-                        dir.path() + "/server.out");
-    if (!server.waitForLine("ready", 15s)) {
+    const std::string naming = names.ref();
+    test_support::ChildProcess server(
+        {LUMO_SERVER_BINARY, "--naming", naming, "--cluster", "Bench", "--name", "bench-1", "--endpoint",
+         "giop:tcp:127.0.0.1:" + std::to_string(test_support::freePort()), "--sqlite", dir.file("bench.db"),
+         "--token-secret", kSecret, "--ior-file", dir.file("ior")},
+        dir.file("server.out"));
+    if (!server.waitForOutput("ready\n", 15s)) {
         std::cerr << "the server did not start: " << server.output() << std::endl;
         return 1;
     }
@@ -287,7 +285,7 @@ int main(int argc, char** argv)
         const SWCharString token = SessionManager::getServerSession()->getLogonToken();
         g_exclusive = makeProxy(false);
         g_shared = makeProxy(true);
-        const std::string ior = readFile(dir.path() + "/ior");
+        const std::string ior = test_support::readFile(dir.file("ior"));
         CORBA::Object_var object = OrbServices::orb()->string_to_object(ior.substr(0, ior.find('\n')).c_str());
         g_stub = LumoCommentaryService::_narrow(object);
         OrbServices::applyCallTimeout(g_stub, settings.callTimeoutMs);
@@ -324,8 +322,6 @@ int main(int argc, char** argv)
     g_stub = LumoCommentaryService::_nil();
     g_exclusive.reset();
     g_shared.reset();
-    server.signal(SIGTERM);
-    server.waitForExit(10s);
-    names.kill();
+    server.stop(SIGTERM, 10s);
     return exitCode;
 }

@@ -10,7 +10,7 @@
 
 #include "platform/session/LogonToken.h"
 #include "server/client/CommentaryClient.h"
-#include "tests/native/server/support/ChildProcess.h"
+#include "tests/native/support/Processes.h"
 #include "tests/native/server/support/ServerTestKit.h"
 
 namespace {
@@ -55,18 +55,18 @@ BENCHMARK(BM_AddExactlyOnce)->UseRealTime()->Threads(1);
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    server_test::TempDir dir;
-    server_test::ChildProcess server({LUMO_SERVER_BINARY, "--token-secret", kSecret, "--no-naming", "--ior-file",
+    test_support::TempDir dir;
+    test_support::ChildProcess server({LUMO_SERVER_BINARY, "--token-secret", kSecret, "--no-naming", "--ior-file",
                                       dir.file("ior"), "--sqlite", dir.file("bench.sqlite")},
                                      dir.file("server.out"), dir.file("server.err"));
-    if (!server_test::waitForText(dir.file("server.out"), "ready\n", std::chrono::seconds(30))) {
-        std::cerr << "the server did not start: " << server_test::readFile(dir.file("server.err")) << std::endl;
+    if (!test_support::waitForText(dir.file("server.out"), "ready\n", std::chrono::seconds(30))) {
+        std::cerr << "the server did not start: " << test_support::readFile(dir.file("server.err")) << std::endl;
         return 1;
     }
     int exitCode = 0;
     try {
         g_orb = CommentaryClient::initOrb();
-        std::string ior = server_test::readFile(dir.file("ior"));
+        std::string ior = test_support::readFile(dir.file("ior"));
         g_service = CommentaryClient::resolveByIor(g_orb, ior.substr(0, ior.find('\n')));
         const std::string token = lumo_session::issueLogonToken("bench", kSecret, lumo_session::nowMilliseconds(), 3600000);
         g_addText = server_test::u16(server_test::request(

@@ -13,41 +13,28 @@ using namespace lumocommentaryservice_nexa_api;
 using model_test::utf8;
 using model_test::wide;
 
-// The fixed error text with its members in another order than usual.
-const char* const kFixedErrorText =
-    R"({"errorCode":"CMNTRY 011","statusCode":-1,"responseType":5,"description":"The request is not valid."})";
-
-TEST(ResponseRead, SuccessTextReadsAndWritesBackExactly)
+TEST(ResponseRead, KnownTextsReadAndWriteBack)
 {
-    const char* text = R"({"statusCode":0,"description":"success","responseType":1})";
-    const DefaultCommentResponse response(wide(text));
+    const char* success = R"({"statusCode":0,"description":"success","responseType":1})";
+    const DefaultCommentResponse response(wide(success));
     EXPECT_EQ(response.getStatusCode(), 0);
     EXPECT_EQ(utf8(response.getDescription()), "success");
     EXPECT_EQ(response.getResponseType(), 1);
-    EXPECT_EQ(utf8(response.toJSON()), text);
-}
+    EXPECT_EQ(utf8(response.toJSON()), success);
 
-TEST(ResponseRead, FixedErrorTextAsErrorResponse)
-{
-    const ErrorResponse response(wide(kFixedErrorText));
-    EXPECT_EQ(response.getStatusCode(), -1);
-    EXPECT_EQ(response.getResponseType(), response_type::kError);
-    EXPECT_EQ(utf8(response.getErrorCode()), "CMNTRY 011");
-    EXPECT_EQ(utf8(response.getDescription()), "The request is not valid.");
+    // The fixed error text, its members in another order than usual.
+    const ErrorResponse error(
+        wide(R"({"errorCode":"CMNTRY 011","statusCode":-1,"responseType":5,"description":"The request is not valid."})"));
+    EXPECT_EQ(error.getStatusCode(), -1);
+    EXPECT_EQ(error.getResponseType(), response_type::kError);
+    EXPECT_EQ(utf8(error.getErrorCode()), "CMNTRY 011");
     // An error response writes no error code.
-    EXPECT_EQ(utf8(response.toJSON()),
-              R"({"statusCode":-1,"description":"The request is not valid.","responseType":5})");
-}
+    EXPECT_EQ(utf8(error.toJSON()), R"({"statusCode":-1,"description":"The request is not valid.","responseType":5})");
 
-TEST(ResponseRead, TypeComesFromTheTextNotTheClass)
-{
-    const ErrorResponse error(wide(R"({"statusCode":2,"responseType":3,"errorCode":"E"})"));
-    EXPECT_EQ(error.getResponseType(), 3);
-    const AddCommentSuccessResponse add(wide(R"({"responseType":8})"));
-    EXPECT_EQ(add.getResponseType(), 8);
+    // The type comes from the text, not from the class.
+    EXPECT_EQ(ErrorResponse(wide(R"({"statusCode":2,"responseType":3,"errorCode":"E"})")).getResponseType(), 3);
+    EXPECT_EQ(AddCommentSuccessResponse(wide(R"({"responseType":8})")).getResponseType(), 8);
 }
-
-// ---- Responses built without JSON
 
 struct BuiltCase {
     const char* name;
@@ -56,19 +43,18 @@ struct BuiltCase {
 };
 void PrintTo(const BuiltCase& c, std::ostream* os) { *os << c.name; }
 
+#define SUCCESS(type) R"({"statusCode":0,"description":"success","responseType":)" #type "}"
+
 const BuiltCase kBuiltCases[] = {
     {"Default", std::make_shared<DefaultCommentResponse>(), R"({"statusCode":0,"description":"","responseType":0})"},
     {"DefaultWithValues", std::make_shared<DefaultCommentResponse>(3, u"three", 4),
      R"({"statusCode":3,"description":"three","responseType":4})"},
-    {"Success", std::make_shared<SuccessResponse>(6), R"({"statusCode":0,"description":"success","responseType":6})"},
-    {"Add", std::make_shared<AddCommentSuccessResponse>(), R"({"statusCode":0,"description":"success","responseType":1})"},
-    {"Modify", std::make_shared<ModifyCommentSuccessResponse>(),
-     R"({"statusCode":0,"description":"success","responseType":3})"},
-    {"Delete", std::make_shared<DeleteCommentSuccessResponse>(),
-     R"({"statusCode":0,"description":"success","responseType":4})"},
-    {"Hide", std::make_shared<HideCommentSuccessResponse>(), R"({"statusCode":0,"description":"success","responseType":7})"},
-    {"Duplicate", std::make_shared<DuplicateCommentSuccessResponse>(),
-     R"({"statusCode":0,"description":"success","responseType":8})"},
+    {"Success", std::make_shared<SuccessResponse>(6), SUCCESS(6)},
+    {"Add", std::make_shared<AddCommentSuccessResponse>(), SUCCESS(1)},
+    {"Modify", std::make_shared<ModifyCommentSuccessResponse>(), SUCCESS(3)},
+    {"Delete", std::make_shared<DeleteCommentSuccessResponse>(), SUCCESS(4)},
+    {"Hide", std::make_shared<HideCommentSuccessResponse>(), SUCCESS(7)},
+    {"Duplicate", std::make_shared<DuplicateCommentSuccessResponse>(), SUCCESS(8)},
     {"Error", std::make_shared<ErrorResponse>(404, u"Not found"),
      R"({"statusCode":404,"description":"Not found","responseType":5})"},
 };
@@ -80,16 +66,11 @@ TEST_P(BuiltResponse, WritesItsMembers) { EXPECT_EQ(utf8(GetParam().response->to
 INSTANTIATE_TEST_SUITE_P(Kinds, BuiltResponse, ::testing::ValuesIn(kBuiltCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(BuiltResponse, ErrorResponseStartsWithAnEmptyErrorCode)
-{
-    EXPECT_TRUE(ErrorResponse(404, u"Not found").getErrorCode().isEmpty());
-}
-
 // ---- Malformed and wrongly typed texts
 
 struct CommonCase {
     const char* name;
-    std::string text;
+    const char* text;
     int32_t statusCode;
     const char* description;
     int32_t responseType;
@@ -97,64 +78,45 @@ struct CommonCase {
 };
 void PrintTo(const CommonCase& c, std::ostream* os) { *os << c.name; }
 
-std::string deeplyNested(std::size_t depth, bool closed)
-{
-    std::string inner = std::string(depth, '[') + (closed ? std::string(depth, ']') : std::string());
-    return closed ? R"({"statusCode":1,"deep":)" + inner + R"(,"responseType":2})" : inner;
-}
-
 const CommonCase kCommonCases[] = {
     {"MissingResponseType", R"({"statusCode":0,"description":"d"})", 0, "d", 0, ""},
     {"EmptyText", "", 0, "", 0, ""},
-    {"Blanks", "   ", 0, "", 0, ""},
     {"NotJson", "<html>502 Bad Gateway</html>", 0, "", 0, ""},
     {"Truncated", R"({"statusCode":3,"description":"x")", 0, "", 0, ""},
     {"TrailingGarbage", R"({"statusCode":3} {"statusCode":4})", 0, "", 0, ""},
     {"ArrayRoot", R"([{"statusCode":3,"responseType":5}])", 0, "", 0, ""},
-    {"NumberRoot", "5", 0, "", 0, ""},
     {"NullMembers", R"({"statusCode":null,"description":null,"responseType":null,"errorCode":null})", 0, "", 0, ""},
     {"StatusAsString", R"({"statusCode":"5","responseType":5})", 0, "", 5, ""},
     {"StatusWithFraction", R"({"statusCode":1.5,"responseType":5})", 0, "", 5, ""},
-    {"StatusWithExponent", R"({"statusCode":1e2,"responseType":5})", 0, "", 5, ""},
     {"StatusAboveInt32", R"({"statusCode":2147483648,"responseType":5})", 0, "", 5, ""},
     {"StatusBelowInt32", R"({"statusCode":-2147483649,"responseType":5})", 0, "", 5, ""},
     {"StatusAtInt32Limits", R"({"statusCode":-2147483648,"responseType":2147483647})", INT32_MIN, "", INT32_MAX, ""},
     {"TypeAsBoolean", R"({"responseType":true})", 0, "", 0, ""},
     {"TypeAsHugeNumber", R"({"responseType":1e400})", 0, "", 0, ""},
-    {"DescriptionAsNumber", R"({"description":5,"responseType":5})", 0, "", 5, ""},
     {"DescriptionAsObject", R"({"description":{"text":"x"},"responseType":5})", 0, "", 5, ""},
     {"ErrorCodeAsNumber", R"({"errorCode":11,"responseType":5})", 0, "", 5, ""},
     {"FirstDuplicateWins", R"({"statusCode":1,"statusCode":2,"errorCode":"A","errorCode":"B"})", 1, "", 0, "A"},
     {"KeysAreCaseSensitive", R"({"StatusCode":1,"Description":"d","responsetype":5,"ErrorCode":"E"})", 0, "", 0, ""},
-    {"DeeplyNestedUnclosed", deeplyNested(100000, false), 0, "", 0, ""},
-    {"DeeplyNestedValidMember", deeplyNested(100000, true), 1, "", 2, ""},
 };
 
 class CommonMembers : public ::testing::TestWithParam<CommonCase> {};
 
-TEST_P(CommonMembers, ReadAsDefaultResponse)
+TEST_P(CommonMembers, ReadAsDefaultErrorAndGetResponse)
 {
-    const DefaultCommentResponse response(wide(GetParam().text));
-    EXPECT_EQ(response.getStatusCode(), GetParam().statusCode);
-    EXPECT_EQ(utf8(response.getDescription()), GetParam().description);
-    EXPECT_EQ(response.getResponseType(), GetParam().responseType);
-}
-
-TEST_P(CommonMembers, ReadAsErrorResponse)
-{
-    const ErrorResponse response(wide(GetParam().text));
-    EXPECT_EQ(response.getStatusCode(), GetParam().statusCode);
-    EXPECT_EQ(utf8(response.getDescription()), GetParam().description);
-    EXPECT_EQ(response.getResponseType(), GetParam().responseType);
-    EXPECT_EQ(utf8(response.getErrorCode()), GetParam().errorCode);
-}
-
-TEST_P(CommonMembers, ReadAsGetResponse)
-{
-    const GetCommentSuccessResponse response(wide(GetParam().text));
-    EXPECT_EQ(response.getStatusCode(), GetParam().statusCode);
-    EXPECT_EQ(response.getResponseType(), GetParam().responseType);
-    EXPECT_EQ(response.getCommentCount(), 0u);
+    const CommonCase& c = GetParam();
+    const DefaultCommentResponse plain(wide(c.text));
+    EXPECT_EQ(plain.getStatusCode(), c.statusCode);
+    EXPECT_EQ(utf8(plain.getDescription()), c.description);
+    EXPECT_EQ(plain.getResponseType(), c.responseType);
+    const ErrorResponse error(wide(c.text));
+    EXPECT_EQ(error.getStatusCode(), c.statusCode);
+    EXPECT_EQ(utf8(error.getDescription()), c.description);
+    EXPECT_EQ(error.getResponseType(), c.responseType);
+    EXPECT_EQ(utf8(error.getErrorCode()), c.errorCode);
+    const GetCommentSuccessResponse get(wide(c.text));
+    EXPECT_EQ(get.getStatusCode(), c.statusCode);
+    EXPECT_EQ(get.getResponseType(), c.responseType);
+    EXPECT_EQ(get.getCommentCount(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, CommonMembers, ::testing::ValuesIn(kCommonCases),
@@ -166,7 +128,7 @@ const char* const kTwoComments =
     R"({"statusCode":0,"description":"success","responseType":2,)"
     R"("comments":[{"commentId":4,"text":"first"},{"commentId":5}]})";
 
-TEST(GetResponse, HoldsTheCommentsInArrayOrder)
+TEST(GetResponse, HoldsTheCommentsInArrayOrderAndWritesNothing)
 {
     const GetCommentSuccessResponse response(wide(kTwoComments));
     EXPECT_EQ(response.getStatusCode(), 0);
@@ -175,48 +137,27 @@ TEST(GetResponse, HoldsTheCommentsInArrayOrder)
     ASSERT_EQ(response.getCommentCount(), 2u);
     EXPECT_EQ(model_test::commentJson(*response.getComment(0)),
               R"({"text":"first","commentId":4,"hidden":false,"lastmodifiedtimestamp":-1,"creationtimestamp":-1})");
-    const std::shared_ptr<Comment> second = response.getComment(1);
-    EXPECT_TRUE(second->getText().isEmpty());
-    EXPECT_EQ(second->getCommentId(), 5);
-    EXPECT_FALSE(second->getHidden());
-    EXPECT_EQ(second->getCreationTimestamp(), -1);
-    EXPECT_EQ(second->getLastModifiedTimestamp(), -1);
-}
-
-TEST(GetResponse, ToJsonIsEmptyWhateverItHolds)
-{
-    EXPECT_TRUE(GetCommentSuccessResponse(wide(kTwoComments)).toJSON().isEmpty());
-    EXPECT_TRUE(GetCommentSuccessResponse(u"").toJSON().isEmpty());
-}
-
-TEST(GetResponse, IndexOutOfRangeGivesNull)
-{
-    const GetCommentSuccessResponse response(wide(kTwoComments));
+    EXPECT_EQ(model_test::commentJson(*response.getComment(1)),
+              R"({"commentId":5,"hidden":false,"lastmodifiedtimestamp":-1,"creationtimestamp":-1})");
     EXPECT_EQ(response.getComment(2), nullptr);
     EXPECT_EQ(response.getComment(static_cast<std::size_t>(-1)), nullptr);
-    EXPECT_EQ(GetCommentSuccessResponse(u"{}").getComment(0), nullptr);
+    EXPECT_TRUE(response.toJSON().isEmpty());
 }
 
-TEST(GetResponse, ACommentHandedOutIsTheResponsesOwn)
-{
-    const GetCommentSuccessResponse response(wide(kTwoComments));
-    response.getComment(0)->setText(u"changed through a view");
-    EXPECT_EQ(utf8(response.getComment(0)->getText()), "changed through a view");
-    EXPECT_EQ(response.getComment(0), response.getComments()[0]);
-}
-
-TEST(GetResponse, ACommentOutlivesTheResponse)
+TEST(GetResponse, ACommentHandedOutIsTheResponsesOwnAndOutlivesIt)
 {
     std::shared_ptr<Comment> kept;
     std::weak_ptr<Comment> other;
     {
         const GetCommentSuccessResponse response(wide(kTwoComments));
+        response.getComment(0)->setText(u"changed through a view");
+        EXPECT_EQ(response.getComment(0), response.getComments()[0]);
         kept = response.getComment(0);
         other = response.getComment(1);
     }
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept.use_count(), 1);
-    EXPECT_EQ(utf8(kept->getText()), "first");
+    EXPECT_EQ(utf8(kept->getText()), "changed through a view");
     EXPECT_TRUE(other.expired());  // released with the response, once
 }
 
@@ -244,8 +185,7 @@ TEST_P(GetResponseComments, ReadsTheUsableElements)
 {
     std::string text = R"({"statusCode":0,"responseType":2)";
     if (GetParam().comments) text += std::string(R"(,"comments":)") + GetParam().comments;
-    text += "}";
-    const GetCommentSuccessResponse response(wide(text));
+    const GetCommentSuccessResponse response(wide(text + "}"));
     EXPECT_EQ(response.getResponseType(), 2);
     std::vector<int32_t> ids;
     for (const auto& comment : response.getComments()) ids.push_back(comment->getCommentId());

@@ -19,9 +19,6 @@ struct TextCase {
 void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 
 const TextCase kTextCases[] = {
-    {"Dollar", u"\u0024", u"$"},
-    {"Cent", u"\u00A2", u"\u00A2"},
-    {"Euro", u"\u20AC", u"\u20AC"},
     {"GClefSurrogatePair", u"\U0001D11E", u"\U0001D11E"},
     {"MixedBoundaryCharacters", u"a\u0024\u00A2\u20AC\U0001D11Ez", u"a\u0024\u00A2\u20AC\U0001D11Ez"},
     {"Quotes", u"say \"hi\"", u"say \\\"hi\\\""},
@@ -38,29 +35,20 @@ const TextCase kTextCases[] = {
 
 class TextRoundTrip : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(TextRoundTrip, CommentWritesTheExpectedForm)
-{
-    Comment c;
-    c.setText(SWCharString(GetParam().text));
-    lumo_json::Document document;
-    document.SetObject();
-    c.toJSON(document, document.GetAllocator());
-    EXPECT_EQ(lumo_json::write(document),
-              u"{\"text\":\"" + GetParam().written + u"\",\"hidden\":false,\"lastmodifiedtimestamp\":-1,"
-                                                     u"\"creationtimestamp\":-1}");
-}
-
-TEST_P(TextRoundTrip, CommentReadsBackWhatItWrote)
+TEST_P(TextRoundTrip, CommentWritesTheExpectedFormAndReadsItBack)
 {
     Comment c;
     c.setText(SWCharString(GetParam().text));
     c.setOptionKey3(SWCharString(GetParam().text));
-    AddCommentRequest request(c);
-    const lumo_json::Document document = lumo_json::parse(request.toJSON().c_str());
-    const lumo_json::Value* written = lumo_json::findMember(document, u"comment");
-    ASSERT_NE(written, nullptr);
+    lumo_json::Document document;
+    document.SetObject();
+    c.toJSON(document, document.GetAllocator());
+    const std::u16string json = lumo_json::write(document);
+    const std::u16string quoted = u"\"" + GetParam().written + u"\"";
+    EXPECT_EQ(json, u"{\"text\":" + quoted + u",\"optionKey3\":" + quoted +
+                        u",\"hidden\":false,\"lastmodifiedtimestamp\":-1,\"creationtimestamp\":-1}");
     Comment back;
-    back.fromJSON(*written);
+    back.fromJSON(SWCharString(json));
     EXPECT_EQ(back.getText().str(), GetParam().text);
     EXPECT_EQ(back.getOptionKey3().str(), GetParam().text);
 }

@@ -5,18 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "platform/foundation/SAssert.h"
 #include "platform/foundation/SString.h"
 #include "platform/framework/NexaFrameworkException.h"
 #include "service/proxy/LumoCommentaryService_proxy.h"
 #include "tests/native/proxy/ScriptedManagedService.h"
-
-inline std::vector<CORBA::WChar> unitsOf(const std::u16string& text)
-{
-    return std::vector<CORBA::WChar>(text.begin(), text.end());
-}
 
 class ProxyFixture : public ::testing::Test {
 protected:
@@ -43,9 +37,9 @@ protected:
     }
 
     // One call through the proxy; the reply as UTF-16.
-    std::u16string call(const std::u16string& request)
+    std::u16string call(const std::u16string& request = u"req")
     {
-        std::vector<CORBA::WChar> units = unitsOf(request);
+        std::vector<CORBA::WChar> units(request.begin(), request.end());
         units.push_back(0);
         CORBA::WString_var reply = proxy->execute(units.data());
         std::u16string text;
@@ -54,10 +48,10 @@ protected:
     }
 
     // The NexaFrameworkException that a call raises (a test failure if none).
-    NexaFrameworkException failingCall(const std::u16string& request = u"req")
+    NexaFrameworkException failingCall()
     {
         try {
-            call(request);
+            call();
         } catch (const NexaFrameworkException& ex) {
             return ex;
         }

@@ -12,45 +12,41 @@
 #include "idl/LumoCommentaryService.hh"
 #include "platform/framework/ManagedService.h"
 
-// What one stub call does: answer with "reply:" + the request, or raise.
+// What one stub call does: answer with "reply:" + the request (or the given
+// units), or raise the named CORBA system exception (minor code 0).
 struct StubStep {
-    enum Kind { Reply, Raise } kind = Reply;
-    std::string exception;  // a CORBA system exception name (TRANSIENT, UNKNOWN, ...)
+    std::string raise;  // empty: answer
     CORBA::CompletionStatus completion = CORBA::COMPLETED_NO;
-    std::vector<CORBA::WChar> units;  // when not empty: the reply, as given
+    std::vector<CORBA::WChar> units;
 
-    static StubStep reply() { return StubStep(); }
-    static StubStep replyUnits(std::vector<CORBA::WChar> units)
+    static StubStep reply(std::vector<CORBA::WChar> units = {}) { return StubStep{"", CORBA::COMPLETED_NO, units}; }
+    static StubStep fail(const std::string& name, CORBA::CompletionStatus c = CORBA::COMPLETED_NO)
     {
-        StubStep s;
-        s.units = std::move(units);
-        return s;
-    }
-    static StubStep raise(const std::string& name, CORBA::CompletionStatus c = CORBA::COMPLETED_NO)
-    {
-        StubStep s;
-        s.kind = Raise;
-        s.exception = name;
-        s.completion = c;
-        return s;
+        return StubStep{name, c, {}};
     }
 };
 
-// Raises the named CORBA system exception (minor code 0).
-[[noreturn]] void raiseSystemException(const std::string& name, CORBA::CompletionStatus completion);
-
 class FakeCommentaryStub : public _objref_LumoCommentaryService {
 public:
-    FakeCommentaryStub() = default;
-    ~FakeCommentaryStub() override = default;
-
     ::CORBA::WChar* execute(const ::CORBA::WChar* request) override;
 
-    void script(std::vector<StubStep> steps);
+    void script(std::vector<StubStep> steps)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_steps.assign(steps.begin(), steps.end());
+    }
     int calls() const { return m_calls; }
     // The retention id the thread's open request had at each call (0: none).
-    std::vector<long> retentionIds() const;
-    std::vector<CORBA::WChar> lastRequestUnits() const;
+    std::vector<long> retentionIds() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_retentionIds;
+    }
+    std::vector<CORBA::WChar> lastRequestUnits() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lastRequest;
+    }
 
 private:
     mutable std::mutex m_mutex;
@@ -63,19 +59,21 @@ private:
 // What one reValidate call does.
 enum class ReValidateStep { Succeed, RaiseNexa, RaiseCorba, RaiseOther };
 
+// Counts every call and checks that each runs with the session lock held
+// exactly where the loop must hold it.
 class ScriptedManagedService : public ManagedService {
 public:
-    static constexpr const char16_t* DESCRIPTION = u"Nexa_LumoCommentary@Scripted/server-1";
-
     explicit ScriptedManagedService(FakeCommentaryStub* stub);
 
-    // ManagedService
-    SWCharString getDescription() const override { return DESCRIPTION; }
+    SWCharString getDescription() const override { return u"Nexa_LumoCommentary@Scripted/server-1"; }
     void pulse() override;
     void completePulse() override;
     void getSessionLock() override;
     void releaseSessionLock() override;
-    bool checkState() override;
+    bool checkState() override {
+        expectLock(true);
+        return checkStateRule(checkStates++);
+    }
     void triggerTestExceptions() override;
     CORBA::Object* getStub() override;
     bool isRecoverable(const CORBA::SystemException& ex) override;
@@ -84,27 +82,20 @@ public:
     bool isDead() override;
     bool isSuspended() override;
 
-    // Scripts (set before a call).
-    std::function<bool(int call)> checkStateRule = [](int) { return true; };
-    std::function<void(int call)> checkStateAction;  // may raise
-    std::function<bool(int failures)> deadRule = [](int) { return false; };
-    std::function<bool(int failures)> suspendedRule = [](int) { return false; };
-    std::function<CORBA::Object*(int call)> stubRule;  // default: the fake stub
-    std::function<void(int call)> triggerAction;
-    std::function<void(int call)> markFailedAction;
-    std::deque<ReValidateStep> reValidateSteps;  // used up in order; then: succeed
-    std::function<ReValidateStep(int call)> reValidateRule;  // replaces the steps when set
+    // Scripts (set before a call); the argument counts the earlier calls
+    // (markFailedState calls for the dead and suspended rules).
+    std::function<bool(int)> checkStateRule = [](int) { return true; };
+    std::function<bool(int)> deadRule = [](int) { return false; };
+    std::function<bool(int)> suspendedRule = [](int) { return false; };
+    std::function<CORBA::Object*(int)> stubRule;  // may raise; default: the fake stub
+    std::function<void(int)> triggerAction;
+    std::function<void(int)> markFailedAction;
+    std::function<ReValidateStep(int)> reValidateRule = [](int) { return ReValidateStep::Succeed; };
     // The text of the NexaFrameworkException that RaiseNexa raises.
     std::function<SWCharString()> nexaFailureText = [] { return SWCharString(u"naming lookup failed"); };
 
-    // Counters.
-    std::atomic<int> pulses{0}, pulsesCompleted{0}, locks{0}, unlocks{0}, checkStates{0}, triggers{0}, getStubs{0},
-        markFailed{0}, reValidates{0};
-    // Lock discipline: calls made with/without the session lock held where
-    // the loop must not.
-    std::atomic<int> lockViolations{0};
-    // Whether the calling thread holds the session lock.
-    bool lockHeld() const;
+    std::atomic<int> pulses{0}, pulsesCompleted{0}, locks{0}, unlocks{0}, checkStates{0}, triggers{0},
+        getStubs{0}, markFailed{0}, reValidates{0}, lockViolations{0};
 
 protected:
     ~ScriptedManagedService() override = default;
@@ -113,5 +104,4 @@ private:
     void expectLock(bool held);
     FakeCommentaryStub* m_stub;
     std::mutex m_session;
-    std::mutex m_scriptMutex;
 };

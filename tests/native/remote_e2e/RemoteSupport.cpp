@@ -15,17 +15,18 @@
 
 using namespace std::chrono_literals;
 
+namespace {
+
+constexpr char kSecret[] = "e2e-secret";
+
+}  // namespace
+
 void RemoteFixture::SetUp()
 {
-    m_dir = std::make_unique<TempDir>();
-    const int port = freePort();
-    const std::string endpoint = "giop:tcp:127.0.0.1:" + std::to_string(port);
-    m_names = std::make_unique<ChildProcess>(
-        std::vector<std::string>{LUMO_OMNINAMES, "-start", std::to_string(port), "-always", "-datadir", m_dir->path(),
-                                 "-ORBendPoint", endpoint},
-        m_dir->path() + "/omniNames.out");
-    ASSERT_TRUE(waitForPort(port, 10s)) << "omniNames did not start: " << m_names->output();
-    m_naming = "corbaloc::127.0.0.1:" + std::to_string(port) + "/NameService";
+    m_dir = std::make_unique<test_support::TempDir>();
+    m_names = std::make_unique<test_support::NamingService>(*m_dir);
+    ASSERT_TRUE(m_names->ready(10s)) << "omniNames did not start: " << m_names->output();
+    m_naming = m_names->ref();
 
     FrameworkSettings settings = FrameworkSettings::fromEnvironment();
     settings.naming = m_naming;
@@ -45,37 +46,24 @@ void RemoteFixture::TearDown()
 {
     ManagedService::INVOKE_LOOP_INSANITY = m_savedBound;
     ManagedService::TESTS_ENABLED = m_savedTests;
-    for (auto& entry : m_servers) entry.second->signal(SIGTERM);
-    for (auto& entry : m_servers) entry.second->waitForExit(10s);
+    for (auto& entry : m_servers) entry.second->stop(SIGTERM, 0ms);
+    for (auto& entry : m_servers) entry.second->wait(10s);
     m_servers.clear();
-    if (m_names) m_names->kill();
     m_names.reset();
     m_dir.reset();
 }
 
 ChildProcess& RemoteFixture::startServer(const std::string& name, const std::vector<std::string>& extra)
 {
-    std::vector<std::string> argv{LUMO_SERVER_BINARY,
-                                  "--naming",
-                                  m_naming,
-                                  "--cluster",
-                                  "E2E",
-                                  "--name",
-                                  name,
-                                  "--endpoint",
-                                  "giop:tcp:127.0.0.1:" + std::to_string(freePort()),
-                                  "--sqlite",
-                                  m_dir->path() + "/comments.db",
-                                  "--token-secret",
-                                  kSecret,
-                                  "--request-log",
-                                  m_dir->path() + "/" + name + ".log"};
+    std::vector<std::string> argv{LUMO_SERVER_BINARY, "--naming", m_naming, "--cluster", "E2E", "--name", name,
+                                  "--endpoint", "giop:tcp:127.0.0.1:" + std::to_string(test_support::freePort()),
+                                  "--sqlite", m_dir->file("comments.db"), "--token-secret", kSecret,
+                                  "--request-log", m_dir->file(name + ".log")};
     argv.insert(argv.end(), extra.begin(), extra.end());
     // A fresh output file per start: a restarted server's "ready" must be its own.
-    const std::string output = m_dir->path() + "/" + name + "-" + std::to_string(++m_starts) + ".out";
-    auto process = std::make_unique<ChildProcess>(argv, output);
-    const bool ready = process->waitForLine("ready", 15s);
-    EXPECT_TRUE(ready) << "server " << name << " did not get ready: " << process->output();
+    auto process = std::make_unique<ChildProcess>(argv, m_dir->file(name + "-" + std::to_string(++m_starts) + ".out"));
+    EXPECT_TRUE(process->waitForOutput("ready\n", 15s)) << "server " << name << " did not get ready: "
+                                                        << process->output();
     ChildProcess& ref = *process;
     m_servers[name] = std::move(process);
     return ref;
@@ -83,13 +71,13 @@ ChildProcess& RemoteFixture::startServer(const std::string& name, const std::vec
 
 std::string RemoteFixture::requestLog(const std::string& name) const
 {
-    return readFile(m_dir->path() + "/" + name + ".log");
+    return test_support::readFile(m_dir->file(name + ".log"));
 }
 
 SRefPtr<IManagedService> RemoteFixture::createService(const char16_t* filter, bool failover, int lbId)
 {
     SRefPtr<IServiceMgr> manager = ServiceMgrFactory::getServiceMgr();
-    SRefPtr<ServerSpec> spec(new ServerSpec(ServerKinds::UNSPECIFIED, ServerKinds::PJS, kCluster, filter, failover));
+    SRefPtr<ServerSpec> spec(new ServerSpec(ServerKinds::UNSPECIFIED, ServerKinds::PJS, u"E2E", filter, failover));
     LumoCommentaryService_HelperFactory factory;
     SRefPtr<IServerSession> session = SessionManager::getServerSession();
     SRefPtr<IManagedService> service;
@@ -103,81 +91,44 @@ LumoCommentaryServiceHandle RemoteFixture::proxyOn(const SRefPtr<IManagedService
     return LumoCommentaryServiceHandle::createProxy(service.get());
 }
 
-namespace {
-
-api::Comment commentOf(const SWCharString& document)
+SWCharString RemoteFixture::json(api::CommentRequest&& request) const
 {
-    api::Comment comment;
-    comment.setSourceCUID(document);
-    return comment;
+    request.setLogonToken(m_token);
+    return request.toJSON();
 }
 
-}  // namespace
+api::Comment RemoteFixture::comment(const SWCharString& document, int32_t id, const SWCharString& text)
+{
+    api::Comment c;
+    c.setSourceCUID(document);
+    c.setCommentId(id);
+    c.setText(text);
+    return c;
+}
 
 SWCharString RemoteFixture::addRequest(const SWCharString& document, const SWCharString& text) const
 {
-    api::Comment comment = commentOf(document);
-    comment.setText(text);
-    api::AddCommentRequest request(comment);
-    request.setLogonToken(m_token);
-    return request.toJSON();
+    return json(api::AddCommentRequest(comment(document, -1, text)));
 }
 
 SWCharString RemoteFixture::getRequest(const SWCharString& document, bool withHidden,
                                        const std::vector<api::SortParamRecord>& sort, const SWCharString& top) const
 {
-    api::Comment comment = commentOf(document);
-    comment.setHidden(withHidden);
-    api::GetCommentRequest request(comment);
+    api::Comment c = comment(document);
+    c.setHidden(withHidden);
+    api::GetCommentRequest request(c);
     for (const api::SortParamRecord& s : sort) request.appendSortParam(s);
     if (!top.isEmpty()) request.appendQualifier(api::CommentQualifierRecord(0, top));
-    request.setLogonToken(m_token);
-    return request.toJSON();
-}
-
-SWCharString RemoteFixture::modifyRequest(const SWCharString& document, int32_t id, const SWCharString& text) const
-{
-    api::Comment comment = commentOf(document);
-    comment.setCommentId(id);
-    comment.setText(text);
-    api::ModifyCommentRequest request(comment);
-    request.setLogonToken(m_token);
-    return request.toJSON();
-}
-
-SWCharString RemoteFixture::deleteRequest(const SWCharString& document, int32_t id) const
-{
-    api::Comment comment = commentOf(document);
-    comment.setCommentId(id);
-    api::DeleteCommentRequest request(comment);
-    request.setLogonToken(m_token);
-    return request.toJSON();
-}
-
-SWCharString RemoteFixture::hideRequest(const SWCharString& document, const std::vector<int32_t>& ids) const
-{
-    SIntArray list;
-    for (int32_t id : ids) list.append(id);
-    api::HideCommentRequest request(commentOf(document), list);
-    request.setLogonToken(m_token);
-    return request.toJSON();
-}
-
-SWCharString RemoteFixture::duplicateRequest(const SWCharString& document, const SWCharString& target) const
-{
-    api::DuplicateCommentRequest request(commentOf(document), target);
-    request.setLogonToken(m_token);
-    return request.toJSON();
+    return json(std::move(request));
 }
 
 int32_t RemoteFixture::addedId(const SWCharString& reply)
 {
     const lumo_json::Document document = lumo_json::parse(reply.c_str());
-    if (!document.IsObject()) return -1;
-    const auto member = document.FindMember(u"comment");
-    if (member == document.MemberEnd() || !member->value.IsObject()) return -1;
+    const lumo_json::Value* member = document.IsObject() ? lumo_json::findMember(document, u"comment") : nullptr;
+    if (!member || !member->IsObject()) return -1;
     api::Comment comment;
-    comment.fromJSON(member->value);
+    comment.fromJSON(*member);
     return comment.getCommentId();
 }
 

@@ -16,20 +16,18 @@
 #include "platform/framework/Nexa2Exception.h"
 #include "platform/framework/NexaFrameworkException.h"
 #include "service/proxy/LumoCommentaryServiceHandle.h"
-#include "tests/native/remote_e2e/ProcessSupport.h"
+#include "tests/native/support/Processes.h"
 
 namespace api = lumocommentaryservice_nexa_api;
+using test_support::ChildProcess;
 
 class RemoteFixture : public ::testing::Test {
 protected:
-    static constexpr const char* kSecret = "e2e-secret";
-    static constexpr const char16_t* kCluster = u"E2E";
-
     void SetUp() override;
     void TearDown() override;
 
-    // Starts a server of the cluster on the shared SQLite file and waits for
-    // its "ready".
+    // Starts a server of the cluster "E2E" on the shared SQLite file and waits
+    // for its "ready".
     ChildProcess& startServer(const std::string& name, const std::vector<std::string>& extra = {});
     ChildProcess& server(const std::string& name) { return *m_servers.at(name); }
     std::string requestLog(const std::string& name) const;
@@ -38,16 +36,14 @@ protected:
     // creates it; raises what the service manager raises.
     SRefPtr<IManagedService> createService(const char16_t* filter = u"", bool failover = true,
                                            int lbId = IManagedService::LB_FIRST);
-    LumoCommentaryServiceHandle proxyOn(const SRefPtr<IManagedService>& service);
+    static LumoCommentaryServiceHandle proxyOn(const SRefPtr<IManagedService>& service);
 
-    // Requests in their JSON form, with the user's token.
+    // A request's JSON form with the user's token.
+    SWCharString json(api::CommentRequest&& request) const;
+    static api::Comment comment(const SWCharString& document, int32_t id = -1, const SWCharString& text = u"");
     SWCharString addRequest(const SWCharString& document, const SWCharString& text) const;
     SWCharString getRequest(const SWCharString& document, bool withHidden = false,
                             const std::vector<api::SortParamRecord>& sort = {}, const SWCharString& top = u"") const;
-    SWCharString modifyRequest(const SWCharString& document, int32_t id, const SWCharString& text) const;
-    SWCharString deleteRequest(const SWCharString& document, int32_t id) const;
-    SWCharString hideRequest(const SWCharString& document, const std::vector<int32_t>& ids) const;
-    SWCharString duplicateRequest(const SWCharString& document, const SWCharString& target) const;
 
     // The comment id that an add reply carries (-1 when none).
     static int32_t addedId(const SWCharString& reply);
@@ -56,14 +52,20 @@ protected:
     static std::vector<std::shared_ptr<api::Comment>> comments(const SWCharString& reply);
     static std::vector<int32_t> ids(const SWCharString& reply);
 
-    SWCharString m_token;
     std::string m_naming;
 
 private:
-    std::unique_ptr<TempDir> m_dir;
-    std::unique_ptr<ChildProcess> m_names;
+    std::unique_ptr<test_support::TempDir> m_dir;
+    std::unique_ptr<test_support::NamingService> m_names;
     std::map<std::string, std::unique_ptr<ChildProcess>> m_servers;
+    SWCharString m_token;
     int m_starts = 0;
     int m_savedBound = 3;
     bool m_savedTests = false;
 };
+
+// One call through the handle.
+inline SWCharString execute(const LumoCommentaryServiceHandle& proxy, const SWCharString& request)
+{
+    return proxy.execute(SNexaString(request));
+}

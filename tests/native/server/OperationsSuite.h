@@ -32,6 +32,7 @@ protected:
     void SetUp() override;
 
     std::unique_ptr<lumo_server::RequestProcessor> makeProcessor(lumo_server::CommentStore& store);
+    std::string answer(const std::string& text);  // the reply's text
     Reply call(const std::string& text, const std::optional<lumo_server::ExactlyOnceKey>& key = std::nullopt);
     // Adds a comment; returns its id (fails the test on an error reply).
     int add(const std::string& source, const std::string& text, const std::string& moreMembers = "");

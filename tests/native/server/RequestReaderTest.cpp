@@ -1,120 +1,75 @@
+// The request reader: every form the module writes, and every malformed or
+// mistyped text with its exact error.
 #include <gtest/gtest.h>
 
 #include "model/JsonSupport.h"
 #include "server/core/RequestReader.h"
+#include "server/core/ResponseWriter.h"
 #include "tests/native/server/support/ServerTestKit.h"
 
 using lumo_server::CommentaryRequest;
-using lumo_server::CommentRecord;
 using lumo_server::RequestReader;
 using server_test::u16;
+using server_test::u8;
 
 namespace {
 
-struct ValidCase {
-    const char* name;
-    std::string text;
-    CommentaryRequest expected;
-};
-
-CommentaryRequest make(int type, const char16_t* token, const CommentRecord& comment = CommentRecord())
+// A request read, as one line of text; its comment as the server writes it.
+std::string describe(const CommentaryRequest& r)
 {
-    CommentaryRequest r;
-    r.requestType = type;
-    r.hasLogonToken = token != nullptr;
-    r.logonToken = token;
-    r.comment = comment;
-    return r;
+    std::string out = "type " + std::to_string(r.requestType);
+    if (r.hasLogonToken) out += " token " + r.logonToken.toUtf8();
+    for (const auto& s : r.sortParams) out += " sort " + std::to_string(s.attribute) + "/" + std::to_string(s.order);
+    for (const auto& q : r.qualifiers) out += " top " + std::to_string(q.attribute) + ":" + q.value.toUtf8();
+    for (int32_t id : r.commentIds) out += " id " + std::to_string(id);
+    if (r.requestType == lumo_server::kDuplicateRequest) out += " target " + r.targetDocCuid.toUtf8();
+    return out + " " + u8(lumo_server::ResponseWriter::comment(r.comment));
 }
 
-CommentRecord fullComment()
+// Every member, in the order the module writes them; the text holds U+1D11E
+// as given (escaped or not).
+std::string fullComment(const std::string& gClef)
 {
-    CommentRecord c;
-    c.commentId = -7;
-    c.sourceCUID = u"s";
-    c.ownerCUID = u"o";
-    c.text = u"t\U0001D11E";
-    c.logicalReportId = u"l";
-    c.contextCommon = u"cc";
-    c.appName = u"an";
-    c.appContext = u"ac";
-    c.appDatapath = u"ad";
-    c.connecXion = u"cx";
-    c.optionKey1 = u"k1";
-    c.optionKey2 = u"k2";
-    c.optionKey3 = u"k3";
-    c.optionKey4 = u"k4";
-    c.userName = u"un";
-    c.lastModifiedUserCuid = u"mc";
-    c.lastModifiedUserName = u"mn";
-    c.hidden = true;
-    c.lastModifiedTimestamp = 1700000000123;
-    c.creationTimestamp = -1;
-    return c;
+    return "{\"sourceCUID\":\"s\",\"ownerCUID\":\"o\",\"text\":\"t" + gClef +
+           "\",\"commentId\":-7,\"logicalReportId\":\"l\",\"contextCommon\":\"cc\",\"appName\":\"an\","
+           "\"appContext\":\"ac\",\"appDatapath\":\"ad\",\"connecXion\":\"cx\",\"optionKey1\":\"k1\","
+           "\"optionKey2\":\"k2\",\"optionKey3\":\"k3\",\"optionKey4\":\"k4\",\"userName\":\"un\","
+           "\"lastModifiedUserCuid\":\"mc\",\"lastModifiedUserName\":\"mn\",\"hidden\":true,"
+           "\"lastmodifiedtimestamp\":1700000000123,\"creationtimestamp\":-1}";
 }
-
-void expectSame(const CommentaryRequest& a, const CommentaryRequest& b, const char* name)
-{
-    EXPECT_EQ(a.requestType, b.requestType) << name;
-    EXPECT_EQ(a.hasLogonToken, b.hasLogonToken) << name;
-    EXPECT_EQ(a.logonToken, b.logonToken) << name;
-    EXPECT_TRUE(a.comment == b.comment) << name;
-    EXPECT_EQ(a.commentIds, b.commentIds) << name;
-    EXPECT_EQ(a.targetDocCuid, b.targetDocCuid) << name;
-    ASSERT_EQ(a.sortParams.size(), b.sortParams.size()) << name;
-    for (std::size_t i = 0; i < a.sortParams.size(); ++i) {
-        EXPECT_EQ(a.sortParams[i].attribute, b.sortParams[i].attribute) << name;
-        EXPECT_EQ(a.sortParams[i].order, b.sortParams[i].order) << name;
-    }
-    ASSERT_EQ(a.qualifiers.size(), b.qualifiers.size()) << name;
-    for (std::size_t i = 0; i < a.qualifiers.size(); ++i) {
-        EXPECT_EQ(a.qualifiers[i].attribute, b.qualifiers[i].attribute) << name;
-        EXPECT_EQ(a.qualifiers[i].value, b.qualifiers[i].value) << name;
-    }
-}
+const std::string kDefaults = R"("hidden":false,"lastmodifiedtimestamp":-1,"creationtimestamp":-1})";
+const std::string kEmpty = "{" + kDefaults;
 
 TEST(ServerReader, ReadsTheFormsTheModuleWrites)
 {
-    CommentaryRequest get = make(2, u"T", [] {
-        CommentRecord c;
-        c.sourceCUID = u"doc";
-        return c;
-    }());
-    get.sortParams = {{1, 0}, {0, 1}};
-    get.qualifiers = {{0, u"5"}, {0, u""}};
-    CommentaryRequest hide = make(6, u"T");
-    hide.commentIds = {3, 4, 9};
-    CommentaryRequest duplicate = make(7, u"T");
-    CommentaryRequest extra = make(1, u"T");
-    extra.comment.text = u"x";
-
-    const ValidCase cases[] = {
-        {"default add", R"({"requestType":1,"logonToken":"","comment":{"hidden":false,"lastmodifiedtimestamp":-1,"creationtimestamp":-1}})",
-         make(1, u"")},
-        {"full comment",
-         "{\"requestType\":3,\"logonToken\":\"T\",\"comment\":{\"sourceCUID\":\"s\",\"ownerCUID\":\"o\",\"text\":\"t\\ud834\\udd1e\","
-         "\"commentId\":-7,\"logicalReportId\":\"l\",\"contextCommon\":\"cc\",\"appName\":\"an\",\"appContext\":\"ac\","
-         "\"appDatapath\":\"ad\",\"connecXion\":\"cx\",\"optionKey1\":\"k1\",\"optionKey2\":\"k2\",\"optionKey3\":\"k3\","
-         "\"optionKey4\":\"k4\",\"userName\":\"un\",\"lastModifiedUserCuid\":\"mc\",\"lastModifiedUserName\":\"mn\","
-         "\"hidden\":true,\"lastmodifiedtimestamp\":1700000000123,\"creationtimestamp\":-1}}",
-         make(3, u"T", fullComment())},
-        {"get", R"({"requestType":2,"logonToken":"T","comment":{"sourceCUID":"doc"},"sortparams":[{"sortattribute":1,"sortorder":0},{"sortattribute":0,"sortorder":1}],"qualifiers":[{"qualifierattribute":0,"qualifiervalue":"5"},{"qualifierattribute":0,"qualifiervalue":""}]})",
-         get},
-        {"hide", R"({"requestType":6,"logonToken":"T","comment":{},"CommentIds":[3,4,9]})", hide},
-        {"duplicate with empty target", R"({"requestType":7,"logonToken":"T","comment":{},"targetDocCuid":""})", duplicate},
-        {"test connection alone", R"({"requestType":5})", make(5, nullptr)},
-        {"add without a token member (refused later, by the token check)", R"({"requestType":1,"comment":{}})",
-         make(1, nullptr)},
-        {"unknown and foreign members ignored",
-         R"( { "extra" : null , "requestType" : 1 , "logonToken" : "T" , "comment" : { "x" : [ 1 , { } ] , "text" : "x" } , "CommentIds" : "no" } )",
-         extra},
+    const struct {
+        std::string text, expected;
+    } cases[] = {
+        {R"({"requestType":1,"logonToken":"","comment":)" + kEmpty + "}", "type 1 token  " + kEmpty},
+        {R"({"requestType":3,"logonToken":"T","comment":)" + fullComment("\\ud834\\udd1e") + "}",
+         "type 3 token T " + fullComment("\U0001D11E")},
+        {R"({"requestType":2,"logonToken":"T","comment":{"sourceCUID":"doc"},)"
+         R"("sortparams":[{"sortattribute":1,"sortorder":0},{"sortattribute":0,"sortorder":1}],)"
+         R"("qualifiers":[{"qualifierattribute":0,"qualifiervalue":"5"},)"
+         R"({"qualifierattribute":0,"qualifiervalue":""}]})",
+         R"(type 2 token T sort 1/0 sort 0/1 top 0:5 top 0: {"sourceCUID":"doc",)" + kDefaults},
+        {R"({"requestType":6,"logonToken":"T","comment":{},"CommentIds":[3,4,9]})",
+         "type 6 token T id 3 id 4 id 9 " + kEmpty},
+        {R"({"requestType":7,"logonToken":"T","comment":{},"targetDocCuid":""})", "type 7 token T target  " + kEmpty},
+        {R"({"requestType":5})", "type 5 " + kEmpty},
+        // The missing token is refused later, by the token check.
+        {R"({"requestType":1,"comment":{}})", "type 1 " + kEmpty},
+        // Unknown and foreign members are ignored.
+        {R"( { "extra" : null , "requestType" : 1 , "logonToken" : "T" ,)"
+         R"( "comment" : { "x" : [ 1 , { } ] , "text" : "x" } , "CommentIds" : "no" } )",
+         R"(type 1 token T {"text":"x",)" + kDefaults},
     };
     const RequestReader reader;
     const uint64_t assertionsBefore = lumo_json::assertionCount();
-    for (const ValidCase& c : cases) {
+    for (const auto& c : cases) {
         const auto result = reader.read(u16(c.text));
-        ASSERT_TRUE(result.ok) << c.name << ": " << result.error.description.toUtf8();
-        expectSame(result.request, c.expected, c.name);
+        ASSERT_TRUE(result.ok) << c.text << ": " << result.error.description.toUtf8();
+        EXPECT_EQ(describe(result.request), c.expected);
     }
     EXPECT_EQ(lumo_json::assertionCount(), assertionsBefore);
 }

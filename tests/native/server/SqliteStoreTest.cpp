@@ -1,6 +1,5 @@
 // The operation suite on SQLite, and what is particular to the SQLite store.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "server/core/SqliteCommentStore.h"
 #include "tests/native/server/OperationsSuite.h"
@@ -25,22 +24,6 @@ SqliteBackend g_sqlite;
 
 INSTANTIATE_TEST_SUITE_P(Sqlite, ServerOps, ::testing::Values(&g_sqlite),
                          [](const auto&) { return std::string("file"); });
-
-TEST(ServerSqliteStore, UsesTheWalJournalAndCreatesTheSchemaOnce)
-{
-    TempDir dir;
-    const std::string path = dir.file("wal.sqlite");
-    { lumo_server::SqliteCommentStore first(path); }
-    lumo_server::SqliteCommentStore again(path);  // the schema exists: no failure
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    sqlite3_stmt* statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &statement, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "wal");
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-}
 
 TEST(ServerSqliteStore, AnUnusablePathRaisesStoreError)
 {

@@ -3,7 +3,6 @@
 #include <libpq-fe.h>
 #include <pwd.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -53,8 +52,7 @@ bool PostgresInstance::start(std::string& error)
         ChildProcess initdb({bin + "/initdb", "-D", data, "-A", "trust", "-U", "lumo", "-E", "UTF8", "--locale=C",
                              "--no-sync"},
                             m_dir->file("initdb.log"), m_dir->file("initdb.log"), runAs);
-        const int status = initdb.wait(std::chrono::seconds(180));
-        if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        if (initdb.wait(std::chrono::seconds(180)) != 0)
             return fail("initdb failed: " + readFile(m_dir->file("initdb.log")));
     }
     m_port = freePort();

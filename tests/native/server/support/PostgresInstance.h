@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "tests/native/server/support/ChildProcess.h"
 #include "tests/native/server/support/ServerTestKit.h"
 
 namespace server_test {

@@ -1,61 +1,17 @@
 #include "tests/native/server/support/ServerTestKit.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdlib>
-#include <filesystem>
-#include <stdexcept>
 
 #include "model/JsonSupport.h"
 #include "platform/foundation/SString.h"
 
 namespace server_test {
 
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "lumo-server-test-XXXXXX").string();
-    if (!mkdtemp(&pattern[0])) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
-int freePort()
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        if (fd >= 0) close(fd);
-        throw std::runtime_error("no free port");
-    }
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 std::string member(const CommentMembers& comment, const std::string& key)
 {
     for (const auto& m : comment)
         if (m.first == key) return m.second;
     return std::string();
-}
-
-bool hasMember(const CommentMembers& comment, const std::string& key)
-{
-    for (const auto& m : comment)
-        if (m.first == key) return true;
-    return false;
 }
 
 std::vector<int> Reply::ids() const
@@ -95,7 +51,6 @@ Reply readReply(const std::u16string& text)
     lumo_json::Document d;
     d.Parse(text.c_str());
     if (d.HasParseError() || !d.IsObject()) return reply;
-    reply.parsed = true;
     auto get = [&d](const char16_t* key) -> const lumo_json::Value* {
         auto m = d.FindMember(key);
         return m == d.MemberEnd() ? nullptr : &m->value;
@@ -103,7 +58,6 @@ Reply readReply(const std::u16string& text)
     if (auto v = get(u"statusCode"); v && v->IsInt()) reply.statusCode = v->GetInt();
     if (auto v = get(u"description"); v && v->IsString()) reply.description = scalar(*v);
     if (auto v = get(u"responseType"); v && v->IsInt()) reply.responseType = v->GetInt();
-    if (auto v = get(u"errorCode"); v && v->IsString()) reply.errorCode = scalar(*v);
     if (auto v = get(u"comment")) reply.comment = readComment(*v);
     if (auto v = get(u"comments"); v && v->IsArray())
         for (rapidjson::SizeType i = 0; i < v->Size(); ++i) reply.comments.push_back(readComment((*v)[i]));

@@ -1,44 +1,28 @@
-// Helpers shared by the server's tests: temporary folders, free ports,
-// request texts as the module writes them, and replies read back.
+// Helpers shared by the server's tests: request texts as the module writes
+// them, and replies read back.
 #pragma once
 
-#include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "tests/native/support/Processes.h"
+
 namespace server_test {
 
-// A fresh folder under the system's temporary folder, removed with everything
-// in it when the object goes away.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
-
-// A TCP port on 127.0.0.1 that is free right now.
-int freePort();
+using test_support::ChildProcess;
+using test_support::freePort;
+using test_support::readFile;
+using test_support::TempDir;
 
 // One comment of a reply: every member as text (strings as UTF-8, numbers in
 // decimal, booleans as true/false), in the order they came.
 using CommentMembers = std::vector<std::pair<std::string, std::string>>;
 std::string member(const CommentMembers& comment, const std::string& key);  // "" when absent
-bool hasMember(const CommentMembers& comment, const std::string& key);
 
 struct Reply {
-    bool parsed = false;
     int statusCode = -1;
     std::string description;
     int responseType = -1;
-    std::string errorCode;
     std::vector<CommentMembers> comments;  // "comments" of a get
     CommentMembers comment;                // "comment" of an add
     std::vector<int> ids() const;          // commentId of each of comments
