@@ -73,7 +73,11 @@ void CommentOrdering::apply(std::vector<CommentRecord>& comments) const
             const int64_t y = sortValue(b, key.attribute);
             if (x != y) return key.order == kDescending ? x > y : x < y;
         }
-        return a.commentId < b.commentId;
+        // Design decision: ids grow with creation, so comments whose keys
+        // are all equal (added within one millisecond) follow their ids in
+        // the direction of the primary key: "newest first" stays newest first.
+        const bool descending = !keys.empty() && keys.front().order == kDescending;
+        return descending ? a.commentId > b.commentId : a.commentId < b.commentId;
     });
     if (m_limit && *m_limit < comments.size()) comments.resize(static_cast<std::size_t>(*m_limit));
 }

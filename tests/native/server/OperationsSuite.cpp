@@ -105,7 +105,7 @@ TEST_P(ServerOps, AddKeepsGivenOwnerAndUserNameAndIdsIncrease)
     EXPECT_GT(add("d", "y"), other);
 }
 
-TEST_P(ServerOps, GetSortsByEachKeyInBothOrdersWithTiesById)
+TEST_P(ServerOps, GetSortsByEachKeyInBothOrdersWithTiesByIdInTheSameDirection)
 {
     for (int64_t at : {0, 5, 10, 20, 20}) {
         m_now = kStart + at;
@@ -124,7 +124,7 @@ TEST_P(ServerOps, GetSortsByEachKeyInBothOrdersWithTiesById)
         {"{\"sortattribute\":0,\"sortorder\":0}", {2, 4, 3, 1, 5}},
         {"{\"sortattribute\":0,\"sortorder\":1}", {5, 1, 3, 4, 2}},
         {"{\"sortattribute\":1,\"sortorder\":0}", {1, 2, 3, 4, 5}},
-        {"{\"sortattribute\":1,\"sortorder\":1}", {4, 5, 3, 2, 1}},
+        {"{\"sortattribute\":1,\"sortorder\":1}", {5, 4, 3, 2, 1}},
         {"{\"sortattribute\":1,\"sortorder\":1},{\"sortattribute\":0,\"sortorder\":1}", {5, 4, 3, 2, 1}},
         {"{\"sortattribute\":1,\"sortorder\":0},{\"sortattribute\":0,\"sortorder\":1}", {1, 2, 3, 5, 4}},
     };
