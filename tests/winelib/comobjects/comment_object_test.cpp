@@ -1,14 +1,13 @@
-// The comment object through the registered module, as clients use it:
-// created by CLSID or ProgID, called through its vtable and through IDispatch.
+// The comment, sort parameter and comment qualifier objects through the
+// registered module, as clients use them: created by ProgID, called through
+// the vtable and by name.
 #include "tests/winelib/support/WinelibGTest.h"
 
-#include <windows.h>
-#include <objbase.h>
-#include <oleauto.h>
+#include <climits>
 
 #include "com/CComComment.h"
-#include "platform/foundation/STraceCapture.h"
-#include "platform/foundation/SWCharStringConv.h"
+#include "com/CComCommentQualifier.h"
+#include "com/CComSortParams.h"
 #include "tests/winelib/support/ComTestSupport.h"
 
 using namespace comtest;
@@ -17,116 +16,119 @@ namespace {
 
 const char kEmptyJson[] = R"({"comment":{"hidden":false,"lastmodifiedtimestamp":-1,"creationtimestamp":-1}})";
 const std::string kDefaultsTail = R"("hidden":false,"lastmodifiedtimestamp":-1,"creationtimestamp":-1}})";
+// Boundary characters (a surrogate pair among them) and a quote: as given,
+// as read back in UTF-8, and as written into JSON.
+const char16_t kBoundary[] = u"Gr\u00fc\u00dfe $\u00a2\u20ac \U0001D11E \"q\"";
+const char kBoundaryUtf8[] = "Gr\xC3\xBC\xC3\x9F" "e $\xC2\xA2\xE2\x82\xAC \xF0\x9D\x84\x9E \"q\"";
+const char kBoundaryJson[] = "Gr\xC3\xBC\xC3\x9F" "e $\xC2\xA2\xE2\x82\xAC \xF0\x9D\x84\x9E \\\"q\\\"";
 
-struct TextProperty {
+using Put = decltype(&ISComment::put_Text);
+using Get = decltype(&ISComment::get_Text);
+
+// The comment's members that give a BSTR through a property getter: name,
+// put (null for the read-only renderings), get, the JSON key of a text
+// property (null for the others) and the pointer name of the null-pointer
+// assertion.
+struct TextMember {
     const char16_t* name;
-    DISPID dispid;
-    decltype(&ISComment::put_Text) put;
-    decltype(&ISComment::get_Text) get;
-    const char* jsonKey;
-    const char* pointerName;  // as the null-pointer assertion names it
+    Put put;
+    Get get;
+    const char* key;
+    const char* pointer;
 };
-#define TEXT_PROPERTY(name, id, key, pointer) {u"" #name, id, &ISComment::put_##name, &ISComment::get_##name, key, pointer}
-const TextProperty kTextProperties[] = {
-    TEXT_PROPERTY(SourceCUID, 2, "sourceCUID", "srcCuid"),
-    TEXT_PROPERTY(OwnerCUID, 3, "ownerCUID", "ownerCUID"),
-    TEXT_PROPERTY(Text, 4, "text", "text"),
-    TEXT_PROPERTY(UserName, 5, "userName", "userName"),
-    TEXT_PROPERTY(LastModifiedUserCuid, 6, "lastModifiedUserCuid", "cuid"),
-    TEXT_PROPERTY(LastModifiedUserName, 7, "lastModifiedUserName", "name"),
-    TEXT_PROPERTY(ContextCommon, 8, "contextCommon", "ctxCommon"),
-    TEXT_PROPERTY(AppName, 9, "appName", "appName"),
-    TEXT_PROPERTY(AppContext, 10, "appContext", "appCtx"),
-    TEXT_PROPERTY(AppDatapath, 11, "appDatapath", "path"),
-    TEXT_PROPERTY(OptionKey1, 12, "optionKey1", "optKey"),
-    TEXT_PROPERTY(OptionKey2, 13, "optionKey2", "optKey"),
-    TEXT_PROPERTY(OptionKey3, 14, "optionKey3", "optKey"),
-    TEXT_PROPERTY(OptionKey4, 15, "optionKey4", "optKey"),
-    TEXT_PROPERTY(LogicalReportId, 16, "logicalReportId", "repId"),
+#define TEXT_MEMBER(name, key, pointer) {u"" #name, &ISComment::put_##name, &ISComment::get_##name, key, pointer}
+const TextMember kTextMembers[] = {
+    TEXT_MEMBER(SourceCUID, "sourceCUID", "srcCuid"),
+    TEXT_MEMBER(OwnerCUID, "ownerCUID", "ownerCUID"),
+    TEXT_MEMBER(Text, "text", "text"),
+    TEXT_MEMBER(UserName, "userName", "userName"),
+    TEXT_MEMBER(LastModifiedUserCuid, "lastModifiedUserCuid", "cuid"),
+    TEXT_MEMBER(LastModifiedUserName, "lastModifiedUserName", "name"),
+    TEXT_MEMBER(ContextCommon, "contextCommon", "ctxCommon"),
+    TEXT_MEMBER(AppName, "appName", "appName"),
+    TEXT_MEMBER(AppContext, "appContext", "appCtx"),
+    TEXT_MEMBER(AppDatapath, "appDatapath", "path"),
+    TEXT_MEMBER(OptionKey1, "optionKey1", "optKey"),
+    TEXT_MEMBER(OptionKey2, "optionKey2", "optKey"),
+    TEXT_MEMBER(OptionKey3, "optionKey3", "optKey"),
+    TEXT_MEMBER(OptionKey4, "optionKey4", "optKey"),
+    TEXT_MEMBER(LogicalReportId, "logicalReportId", "repId"),
+    TEXT_MEMBER(CreationTimeStamp, nullptr, "timestamp"),
+    TEXT_MEMBER(LastModifiedTimestamp, nullptr, "timestamp"),
+    {u"CreationTimeStampAsString", nullptr, &ISComment::get_CreationTimeStampAsString, nullptr, "timestamp"},
+    {u"LastModifiedTimestampAsString", nullptr, &ISComment::get_LastModifiedTimestampAsString, nullptr, "timestamp"},
 };
+#undef TEXT_MEMBER
+
+const std::string kMember = "CComCommentRequest::";
 
 class CommentObject : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_HR(S_OK, CreateByProgId(u"CorvelEnterprise14.Comment.1", IID_ISComment, m_comment));
-    }
-    std::string Json() const
-    {
-        ScopedBstr json;
-        EXPECT_HR(S_OK, m_comment->ToJSON(json.Receive()));
-        return Utf8(json.Get());
-    }
-    std::string Get(decltype(&ISComment::get_Text) getter) const
+    void SetUp() override { ASSERT_TRUE(m_comment = Create<ISComment>(u"Comment", IID_ISComment)); }
+    std::string Json() const { return GetText(&ISComment::ToJSON); }
+    std::string GetText(Get getter) const
     {
         ScopedBstr text;
         EXPECT_HR(S_OK, (m_comment.Get()->*getter)(text.Receive()));
         return Utf8(text.Get());
     }
-    void Put(decltype(&ISComment::put_Text) setter, const char16_t* text)
+    // The caller's string is freed at once: the object keeps a copy.
+    void PutText(Put setter, const char16_t* text)
     {
         ScopedBstr value(text);
         EXPECT_HR(S_OK, (m_comment.Get()->*setter)(value.Get()));
     }
-    // The address every trace line of this object shows: its SComObjectBase part.
-    std::string Address() const
-    {
-        const SComObjectBase* base = static_cast<CComComment*>(m_comment.Get());
-        return SWCharStringConv::ToString(static_cast<const void*>(base)).toUtf8();
-    }
+    std::string Address() const { return AddressOf(static_cast<CComComment*>(m_comment.Get())); }
 
     ScopedComPtr<ISComment> m_comment;
 };
 
 }  // namespace
 
-TEST_F(CommentObject, NewCommentShowsTheRecordDefaults)
+TEST_F(CommentObject, EachTextPropertyKeepsACopyInItsOwnField)
 {
-    LONG id = 0;
-    EXPECT_HR(S_OK, m_comment->get_CommentId(&id));
-    EXPECT_EQ(-1, id);
-    for (const TextProperty& p : kTextProperties) {
-        BSTR text = Sentinel<BSTR>();
-        EXPECT_HR(S_OK, (m_comment.Get()->*p.get)(&text));
-        ASSERT_NE(Sentinel<BSTR>(), text);
-        ASSERT_NE(nullptr, text) << "an empty text is an empty, non-null BSTR";
-        EXPECT_EQ(0u, SysStringLen(text));
-        SysFreeString(text);
-    }
-    EXPECT_EQ("-1", Get(&ISComment::get_CreationTimeStamp));
-    EXPECT_EQ("-1", Get(&ISComment::get_LastModifiedTimestamp));
-    VARIANT_BOOL hidden = 7;
-    EXPECT_HR(S_OK, m_comment->get_Hidden(&hidden));
-    EXPECT_EQ(VARIANT_FALSE, hidden);
-    EXPECT_EQ(kEmptyJson, Json());
-}
-
-TEST_F(CommentObject, EachTextPropertyStoresACopyInItsOwnField)
-{
-    for (const TextProperty& p : kTextProperties) {
+    const std::string at = Address();
+    for (const TextMember& p : kTextMembers) {
+        if (!p.key) continue;
         SCOPED_TRACE(Utf8(p.name));
-        Put(p.put, u"Gr\u00fc\u00dfe \u20ac \U0001D11E \"q\"");  // the caller frees its string at once
-        EXPECT_EQ("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9D\x84\x9E \"q\"", Get(p.get));
-        EXPECT_EQ(std::string(R"({"comment":{")") + p.jsonKey +
-                      "\":\"Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9D\x84\x9E \\\"q\\\"\"," + kDefaultsTail,
-                  Json());
-        BSTR withNul = SysAllocStringLen(u"ab\0cd", 5);
-        EXPECT_HR(S_OK, (m_comment.Get()->*p.put)(withNul));
-        SysFreeString(withNul);
-        EXPECT_EQ("ab", Get(p.get)) << "the text up to the first NUL";
-        EXPECT_HR(S_OK, (m_comment.Get()->*p.put)(nullptr));
+        BSTR fresh = Sentinel<BSTR>();
+        ASSERT_HR(S_OK, (m_comment.Get()->*p.get)(&fresh));
+        ASSERT_TRUE(fresh && fresh != Sentinel<BSTR>() && SysStringLen(fresh) == 0) << "a new, empty, non-null BSTR";
+        SysFreeString(fresh);
+        const std::string put = kMember + "put_" + Utf8(p.name), get = kMember + "get_" + Utf8(p.name);
+        EXPECT_EQ((std::vector<std::string>{InLine(put, at), OutLine(put, at), InLine(get, at),
+                                            OutLine(get, at, kBoundaryUtf8)}),
+                  TraceOf([&] {
+                      PutText(p.put, kBoundary);
+                      EXPECT_EQ(kBoundaryUtf8, GetText(p.get));
+                  }));
+        EXPECT_EQ(R"({"comment":{")" + std::string(p.key) + "\":\"" + kBoundaryJson + "\"," + kDefaultsTail, Json());
+        // The same property by name, as a script reaches it.
+        Variant withNul(u"");
+        ASSERT_TRUE(SysReAllocStringLen(&V_BSTR(&withNul.v), u"ab\0cd", 5));
+        ASSERT_HR(S_OK, InvokeByName(m_comment.Get(), p.name, DISPATCH_PROPERTYPUT, &withNul.v, nullptr));
+        EXPECT_EQ("ab", TextByName(m_comment.Get(), p.name)) << "the text up to the first NUL";
+        EXPECT_EQ("ab", GetText(p.get));
+        ASSERT_HR(S_OK, PutByName(m_comment.Get(), p.name, static_cast<const char16_t*>(nullptr)));
         EXPECT_EQ(kEmptyJson, Json()) << "a null BSTR is the empty text";
     }
 }
 
-TEST_F(CommentObject, CommentIdAndHiddenFollowTheirRules)
+TEST_F(CommentObject, CommentIdTakesAnyNumberAndHiddenOnlyVariantTrue)
 {
-    for (LONG id : {0, 42, -2, 2147483647, -2147483647 - 1, -1}) {
-        ASSERT_HR(S_OK, m_comment->put_CommentId(id));
-        LONG back = 0;
-        ASSERT_HR(S_OK, m_comment->get_CommentId(&back));
-        EXPECT_EQ(id, back);
-        if (id == 0) {
+    LONG id = 7;
+    VARIANT_BOOL hidden = 7;
+    ASSERT_HR(S_OK, m_comment->get_CommentId(&id));
+    ASSERT_HR(S_OK, m_comment->get_Hidden(&hidden));
+    EXPECT_EQ("-1|0|-1|-1", std::to_string(id) + "|" + std::to_string(hidden) + "|" +
+                                GetText(&ISComment::get_CreationTimeStamp) + "|" +
+                                GetText(&ISComment::get_LastModifiedTimestamp))
+        << "a new comment";
+    for (LONG value : {0, 42, -2, INT_MAX, INT_MIN, -1}) {
+        ASSERT_HR(S_OK, m_comment->put_CommentId(value));
+        ASSERT_HR(S_OK, m_comment->get_CommentId(&id));
+        EXPECT_EQ(value, id);
+        if (value == 0) {
             EXPECT_EQ(R"({"comment":{"commentId":0,)" + kDefaultsTail, Json());
         }
     }
@@ -134,9 +136,9 @@ TEST_F(CommentObject, CommentIdAndHiddenFollowTheirRules)
     const VARIANT_BOOL puts[] = {VARIANT_TRUE, 1, VARIANT_FALSE, 0x7FFF}, reads[] = {VARIANT_TRUE, 0, 0, 0};
     for (int i = 0; i < 4; ++i) {
         ASSERT_HR(S_OK, m_comment->put_Hidden(puts[i]));
-        VARIANT_BOOL back = 7;
-        ASSERT_HR(S_OK, m_comment->get_Hidden(&back));
-        EXPECT_EQ(reads[i], back) << "put " << puts[i];
+        hidden = 7;
+        ASSERT_HR(S_OK, m_comment->get_Hidden(&hidden));
+        EXPECT_EQ(reads[i], hidden) << "put " << puts[i];
     }
 }
 
@@ -152,13 +154,13 @@ TEST_F(CommentObject, TimestampsAreDecimalTextRenderedAsUtcDates)
                  {u"12x", "-1", nullptr}, {nullptr, "-1", nullptr}, {u"99999999999999999999", "-1", nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.put));
-        Put(&ISComment::put_CreationTimeStamp, c.put);
-        Put(&ISComment::put_LastModifiedTimestamp, c.put);
-        EXPECT_EQ(c.text, Get(&ISComment::get_CreationTimeStamp));
-        EXPECT_EQ(c.text, Get(&ISComment::get_LastModifiedTimestamp));
+        PutText(&ISComment::put_CreationTimeStamp, c.put);
+        PutText(&ISComment::put_LastModifiedTimestamp, c.put);
+        EXPECT_EQ(c.text, GetText(&ISComment::get_CreationTimeStamp));
+        EXPECT_EQ(c.text, GetText(&ISComment::get_LastModifiedTimestamp));
         if (!c.date) continue;
-        EXPECT_EQ(c.date, Get(&ISComment::get_CreationTimeStampAsString));
-        EXPECT_EQ(c.date, Get(&ISComment::get_LastModifiedTimestampAsString));
+        EXPECT_EQ(c.date, GetText(&ISComment::get_CreationTimeStampAsString));
+        EXPECT_EQ(c.date, GetText(&ISComment::get_LastModifiedTimestampAsString));
     }
 }
 
@@ -177,127 +179,148 @@ TEST_F(CommentObject, FromJsonReadsTopLevelMembersOnly)
          R"({"comment":{"text":"t","hidden":true,"lastmodifiedtimestamp":-1,"creationtimestamp":7}})"},
     };
     for (const auto& c : cases) {
-        ASSERT_HR(S_OK, CreateByProgId(u"CorvelEnterprise14.Comment.1", IID_ISComment, m_comment));
-        ScopedBstr json(c.json);
-        EXPECT_HR(S_OK, m_comment->FromJSON(json.Get()));
+        ASSERT_TRUE(m_comment = Create<ISComment>(u"Comment", IID_ISComment));
+        PutText(&ISComment::FromJSON, c.json);
         EXPECT_EQ(c.after, Json()) << Utf8(c.json);
     }
     // connecXion is read from JSON only; LogicalReportId never touches it.
-    Put(&ISComment::FromJSON, u"{\"connecXion\":\"cx\"}");
-    Put(&ISComment::put_LogicalReportId, u"r1");
+    PutText(&ISComment::FromJSON, u"{\"connecXion\":\"cx\"}");
+    PutText(&ISComment::put_LogicalReportId, u"r1");
     EXPECT_EQ(R"({"comment":{"text":"t","logicalReportId":"r1","connecXion":"cx","hidden":true,)"
               R"("lastmodifiedtimestamp":-1,"creationtimestamp":7}})",
               Json());
 }
 
-TEST_F(CommentObject, NullOutPointerReportsAndChangesNothing)
+// The members besides the text properties, called by name as a script calls
+// them: the by-name path reaches each member, whose call writes its lines.
+TEST_F(CommentObject, ScriptsReachTheOtherMembersByName)
 {
-    Put(&ISComment::put_Text, u"kept");
-    const std::string before = Json();
-    std::vector<std::pair<std::string, HRESULT>> calls = {  // method, result
-        {"get_CommentId cId", m_comment->get_CommentId(nullptr)},
-        {"get_Hidden bHide", m_comment->get_Hidden(nullptr)},
-        {"ToJSON jsonString", m_comment->ToJSON(nullptr)},
-        {"get_CreationTimeStamp timestamp", m_comment->get_CreationTimeStamp(nullptr)},
-        {"get_LastModifiedTimestampAsString timestamp", m_comment->get_LastModifiedTimestampAsString(nullptr)}};
+    IUnknown* comment = m_comment.Get();
+    const std::string at = Address();
+    Variant json(u"{\"text\":\"t\"}");
     STraceCapture capture;
-    for (const TextProperty& p : kTextProperties) {
-        SetErrorInfo(0, nullptr);
-        calls.emplace_back("get_" + Utf8(p.name) + " " + p.pointerName, (m_comment.Get()->*p.get)(nullptr));
-        const ErrorInfoText error = TakeErrorInfo();
-        EXPECT_EQ(InvalidPointerText(), error.description);
-        EXPECT_EQ("", error.source);
-        EXPECT_TRUE(IsEqualGUID(GUID_NULL, error.guid));
-    }
+    ASSERT_HR(S_OK, PutByName(comment, u"CommentId", 7));
+    ASSERT_HR(S_OK, PutByName(comment, u"Hidden", true));
+    ASSERT_HR(S_OK, PutByName(comment, u"CreationTimeStamp", u"0"));
+    ASSERT_HR(S_OK, PutByName(comment, u"LastModifiedTimestamp", u"86400000"));
+    EXPECT_EQ("", TextByName(comment, u"FromJSON", DISPATCH_METHOD, &json.v));
     std::vector<std::string> expected;
-    for (size_t i = 0; i < calls.size(); ++i) {
-        EXPECT_HR(E_POINTER, calls[i].second) << calls[i].first;
-        if (i < 5) continue;  // called before the capture began
-        const size_t blank = calls[i].first.find(' ');
-        expected.push_back(InLine("CComCommentRequest::" + calls[i].first.substr(0, blank), Address()));
-        expected.push_back("Assertion failed: false: Invalid pointer " + calls[i].first.substr(blank + 1));
+    for (const char* put :
+         {"put_CommentId", "put_Hidden", "put_CreationTimeStamp", "put_LastModifiedTimestamp", "FromJSON"})
+        expected.insert(expected.end(), {InLine(kMember + put, at), OutLine(kMember + put, at)});
+    // The getters, with the value each answers and its exit line shows.
+    const std::pair<std::string, std::string> gets[] = {
+        {"get_CommentId", "7"}, {"get_Hidden", "-1"}, {"get_CreationTimeStamp", "0"},
+        {"get_LastModifiedTimestamp", "86400000"}, {"get_CreationTimeStampAsString", "Jan 01 1970 00:00:00"},
+        {"get_LastModifiedTimestampAsString", "Jan 02 1970 00:00:00"},
+        {"ToJSON", R"({"comment":{"text":"t","commentId":7,"hidden":true,"lastmodifiedtimestamp":86400000,)"
+                   R"("creationtimestamp":0}})"}};
+    for (const auto& [member, value] : gets) {
+        const std::u16string name = Wide(member.substr(member.rfind("get_", 0) == 0 ? 4 : 0));
+        EXPECT_EQ(value, TextByName(comment, name.c_str(), DISPATCH_METHOD | DISPATCH_PROPERTYGET));
+        expected.insert(expected.end(), {InLine(kMember + member, at), OutLine(kMember + member, at, value)});
     }
-    EXPECT_EQ(expected, capture.linesUtf8()) << "the entry line and the assertion, no exit line";
+    EXPECT_EQ(expected, capture.linesUtf8());
+    for (const STraceRecord& record : capture.records())
+        EXPECT_EQ("14 CComComment 0", std::to_string(record.level) + " " + record.area + " " + std::to_string(record.flag));
+}
+
+TEST_F(CommentObject, NullOutPointerIsReportedAndChangesNothing)
+{
+    PutText(&ISComment::put_Text, u"kept");
+    const std::string before = Json(), at = Address();
+    std::vector<std::pair<std::string, std::function<HRESULT()>>> calls = {  // "method pointer-name", call
+        {"get_CommentId cId", [&] { return m_comment->get_CommentId(nullptr); }},
+        {"get_Hidden bHide", [&] { return m_comment->get_Hidden(nullptr); }},
+        {"ToJSON jsonString", [&] { return m_comment->ToJSON(nullptr); }}};
+    for (const TextMember& p : kTextMembers)
+        calls.emplace_back("get_" + Utf8(p.name) + " " + p.pointer, [&, p] { return (m_comment.Get()->*p.get)(nullptr); });
+    for (const auto& [call, run] : calls) {
+        SCOPED_TRACE(call);
+        SetErrorInfo(0, nullptr);
+        const size_t blank = call.find(' ');
+        HRESULT hr = S_OK;
+        EXPECT_EQ((std::vector<std::string>{InLine(kMember + call.substr(0, blank), at),
+                                            "Assertion failed: false: Invalid pointer " + call.substr(blank + 1)}),
+                  TraceOf([&] { hr = run(); }))
+            << "the entry line and the assertion, no exit line";
+        EXPECT_HR(E_POINTER, hr);
+        ExpectInvalidPointerReported();
+    }
     EXPECT_EQ(before, Json());
 }
 
-TEST_F(CommentObject, EveryCallWritesItsEntryAndExitLine)
+// --- sort parameter and comment qualifier ---------------------------------------
+
+TEST(SortParamObject, StoresEveryValueUncheckedAndTracesIt)
 {
+    ScopedComPtr<ISSortParam> sort = Create<ISSortParam>(u"SortParam", IID_ISSortParam);
+    ASSERT_TRUE(sort);
+    ASSERT_HR(S_OK, sort->put_SortAttribute(static_cast<SortAttributeType>(7)));  // outside the enumeration
+    ASSERT_HR(S_OK, PutByName(sort.Get(), u"SortOrder", -3));
+    EXPECT_EQ("7|-3", TextByName(sort.Get(), u"SortAttribute") + "|" + TextByName(sort.Get(), u"SortOrder"));
+    const std::string at = AddressOf(static_cast<CComSortParam*>(sort.Get())), m = "CComSortParam::";
+    SortAttributeType attribute;
+    SortOrderType order;
     STraceCapture capture;
-    LONG id = 0;
-    ASSERT_HR(S_OK, m_comment->get_CommentId(&id));
-    Put(&ISComment::put_Text, u"hello");
-    Get(&ISComment::get_Text);
-    ASSERT_HR(S_OK, m_comment->put_Hidden(VARIANT_TRUE));
-    VARIANT_BOOL hidden = 0;
-    ASSERT_HR(S_OK, m_comment->get_Hidden(&hidden));
-    const std::string at = Address();
-    const std::vector<std::string> expected = {
-        InLine("CComCommentRequest::get_CommentId", at), OutLine("CComCommentRequest::get_CommentId", at, "-1"),
-        InLine("CComCommentRequest::put_Text", at),      OutLine("CComCommentRequest::put_Text", at),
-        InLine("CComCommentRequest::get_Text", at),      OutLine("CComCommentRequest::get_Text", at, "hello"),
-        InLine("CComCommentRequest::put_Hidden", at),    OutLine("CComCommentRequest::put_Hidden", at),
-        InLine("CComCommentRequest::get_Hidden", at),    OutLine("CComCommentRequest::get_Hidden", at, "-1"),
-    };
-    EXPECT_EQ(expected, capture.linesUtf8());
-    for (const STraceRecord& record : capture.records()) {
-        EXPECT_EQ(14, record.level);
-        EXPECT_EQ("CComComment", record.area);
-        EXPECT_EQ(0, record.flag);
-    }
+    ASSERT_HR(S_OK, sort->put_SortAttribute(SORTATTRIBUTE_CREATIONTIME));
+    ASSERT_HR(S_OK, sort->put_SortOrder(SORTORDER_DESCENDING));
+    ASSERT_HR(S_OK, sort->get_SortAttribute(&attribute));
+    ASSERT_HR(S_OK, sort->get_SortOrder(&order));
+    EXPECT_HR(E_POINTER, sort->get_SortAttribute(nullptr));
+    ExpectInvalidPointerReported();
+    EXPECT_HR(E_POINTER, sort->get_SortOrder(nullptr));
+    EXPECT_EQ((std::vector<std::string>{
+                  InLine(m + "put_SortAttribute", at), OutLine(m + "put_SortAttribute", at),
+                  InLine(m + "put_SortOrder", at), OutLine(m + "put_SortOrder", at),
+                  InLine(m + "get_SortAttribute", at), OutLine(m + "get_SortAttribute", at, "1"),
+                  InLine(m + "get_SortOrder", at), OutLine(m + "get_SortOrder", at, "1"),
+                  InLine(m + "get_SortAttribute", at), "Assertion failed: false: Invalid pointer sortAttr",
+                  InLine(m + "get_SortOrder", at), "Assertion failed: false: Invalid pointer sortOrd"}),
+              capture.linesUtf8());
+    for (const STraceRecord& record : capture.records()) EXPECT_EQ("CComSortParams", record.area);
+    EXPECT_EQ("1|1", TextByName(sort.Get(), u"SortAttribute") + "|" + TextByName(sort.Get(), u"SortOrder"))
+        << "a failed get changes nothing";
 }
 
-TEST_F(CommentObject, ScriptStyleCallsReachEveryMember)
+TEST(QualifierObject, StoresValuesAsGivenAndTracesThem)
 {
-    ScopedComPtr<IDispatch> dispatch;
-    ASSERT_HR(S_OK, m_comment.QueryInterface(IID_IDispatch, dispatch));
-    Dispatch object(dispatch.Get());
-    for (const TextProperty& p : kTextProperties) {
-        DISPID id = 0;
-        ASSERT_HR(S_OK, object.IdOf(p.name, &id));
-        EXPECT_EQ(p.dispid, id) << Utf8(p.name);
-        Variant value(p.name), back;
-        ASSERT_HR(S_OK, object.Call(p.name, DISPATCH_PROPERTYPUT, &value.v, nullptr));
-        ASSERT_HR(S_OK, object.Call(p.name, DISPATCH_PROPERTYGET, nullptr, &back.v));
-        EXPECT_EQ(Utf8(p.name), Utf8(V_BSTR(&back.v)));
+    ScopedComPtr<ISCommentQualifier> qualifier = Create<ISCommentQualifier>(u"CommentQualifier", IID_ISCommentQualifier);
+    ASSERT_TRUE(qualifier);
+    BSTR value = Sentinel<BSTR>();
+    ASSERT_HR(S_OK, qualifier->get_CommentQualifierValue(&value));
+    ASSERT_TRUE(value && value != Sentinel<BSTR>() && SysStringLen(value) == 0) << "a new, empty, non-null BSTR";
+    SysFreeString(value);
+    ASSERT_HR(S_OK, PutByName(qualifier.Get(), u"CommentQualifierAttribute", 5));
+    const std::pair<BSTR, const char*> values[] = {
+        {SysAllocString(u"top 10"), "top 10"}, {SysAllocStringLen(u"a\0b", 3), "a"}, {nullptr, ""}};
+    for (const auto& v : values) {
+        ASSERT_HR(S_OK, qualifier->put_CommentQualifierValue(v.first));
+        SysFreeString(v.first);
+        EXPECT_EQ(std::string("5|") + v.second, TextByName(qualifier.Get(), u"CommentQualifierAttribute") + "|" +
+                                                     TextByName(qualifier.Get(), u"CommentQualifierValue"));
     }
-    const std::pair<const char16_t*, DISPID> others[] = {
-        {u"CommentId", 1}, {u"CreationTimeStamp", 17}, {u"LastModifiedTimestamp", 18}, {u"Hidden", 19},
-        {u"ToJSON", 0x60020026}, {u"FromJSON", 0x60020027}, {u"CreationTimeStampAsString", 20},
-        {u"LastModifiedTimestampAsString", 21}};
-    for (const auto& o : others) {
-        DISPID id = 0;
-        ASSERT_HR(S_OK, object.IdOf(o.first, &id));
-        EXPECT_EQ(o.second, id) << Utf8(o.first);
-    }
-    Variant id(77), stamp(u"86400000"), json(u"{\"hidden\":true}"), back;
-    ASSERT_HR(S_OK, object.Call(u"CommentId", DISPATCH_PROPERTYPUT, &id.v, nullptr));
-    ASSERT_HR(S_OK, object.Call(u"CreationTimeStamp", DISPATCH_PROPERTYPUT, &stamp.v, nullptr));
-    ASSERT_HR(S_OK, object.Call(u"FromJSON", DISPATCH_METHOD, &json.v, nullptr));
-    ASSERT_HR(S_OK, object.Call(u"Hidden", DISPATCH_PROPERTYGET, nullptr, &back.v));
-    EXPECT_EQ(VT_BOOL, V_VT(&back.v));
-    EXPECT_EQ(VARIANT_TRUE, V_BOOL(&back.v));
-    ASSERT_HR(S_OK, object.Call(u"CreationTimeStampAsString", DISPATCH_PROPERTYGET, nullptr, &back.v));
-    EXPECT_EQ("Jan 02 1970 00:00:00", Utf8(V_BSTR(&back.v)));
-    ASSERT_HR(S_OK, object.Call(u"ToJSON", DISPATCH_METHOD, nullptr, &back.v));
-    EXPECT_EQ(Json(), Utf8(V_BSTR(&back.v)));
-    EXPECT_NE(std::string::npos, Json().find("\"commentId\":77,"));
-}
 
-TEST_F(CommentObject, DispatchAnswersFromTheTypeLibrary)
-{
-    ScopedComPtr<IDispatch> dispatch;
-    ASSERT_HR(S_OK, m_comment.QueryInterface(IID_IDispatch, dispatch));
-    UINT count = 0;
-    EXPECT_HR(S_OK, dispatch->GetTypeInfoCount(&count));
-    EXPECT_EQ(1u, count);
-    ITypeInfo* none = Sentinel<ITypeInfo*>();
-    EXPECT_HR(DISP_E_BADINDEX, dispatch->GetTypeInfo(1, LOCALE_USER_DEFAULT, &none));
-    EXPECT_EQ(nullptr, none);
-    DISPPARAMS noArgs{};
-    Variant result;
-    EXPECT_HR(DISP_E_UNKNOWNINTERFACE, dispatch->Invoke(1, IID_ISComment, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
-                                                        &noArgs, &result.v, nullptr, nullptr));
-    DISPID id = 0;
-    EXPECT_HR(DISP_E_UNKNOWNNAME, Dispatch(dispatch.Get()).IdOf(u"NoSuchMember", &id));
+    const std::string at = AddressOf(static_cast<CComCommentQualifier*>(qualifier.Get()));
+    const std::string m = "CComCommentQualifier::";
+    ScopedBstr text(u"v1"), back;
+    CommentQualifierAttributeType attribute;
+    STraceCapture capture;
+    ASSERT_HR(S_OK, qualifier->put_CommentQualifierAttribute(COMMENTQUALIFIERATTRIBUTE_TOP));
+    ASSERT_HR(S_OK, qualifier->put_CommentQualifierValue(text.Get()));
+    ASSERT_HR(S_OK, qualifier->get_CommentQualifierValue(back.Receive()));
+    ASSERT_HR(S_OK, qualifier->get_CommentQualifierAttribute(&attribute));
+    EXPECT_HR(E_POINTER, qualifier->get_CommentQualifierAttribute(nullptr));
+    EXPECT_HR(E_POINTER, qualifier->get_CommentQualifierValue(nullptr));
+    ExpectInvalidPointerReported();
+    EXPECT_EQ((std::vector<std::string>{
+                  InLine(m + "put_CommentQualifierAttribute", at), OutLine(m + "put_CommentQualifierAttribute", at),
+                  InLine(m + "put_CommentQualifierValue", at), OutLine(m + "put_CommentQualifierValue", at),
+                  InLine(m + "get_CommentQualifierValue", at), OutLine(m + "get_CommentQualifierValue", at, "v1"),
+                  InLine(m + "get_CommentQualifierAttribute", at),
+                  OutLine(m + "get_CommentQualifierAttribute", at, "0"),
+                  InLine(m + "get_CommentQualifierAttribute", at), "Assertion failed: false: Invalid pointer cq",
+                  InLine(m + "get_CommentQualifierValue", at), "Assertion failed: false: Invalid pointer value"}),
+              capture.linesUtf8());
+    for (const STraceRecord& record : capture.records()) EXPECT_EQ("CComCommentQualifier", record.area);
 }

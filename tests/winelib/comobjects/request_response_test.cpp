@@ -2,15 +2,7 @@
 // use them: created by ProgID, called through the vtable and by name.
 #include "tests/winelib/support/WinelibGTest.h"
 
-#include <windows.h>
-#include <objbase.h>
-#include <oleauto.h>
-
-#include "com/CComCommentErrorResponse.h"
-#include "com/CComDeleteCommentRequest.h"
-#include "com/CComGetCommentRequest.h"
-#include "platform/foundation/STraceCapture.h"
-#include "platform/foundation/SWCharStringConv.h"
+#include "module/LumoCommentary.h"
 #include "tests/winelib/support/ComTestSupport.h"
 
 using namespace comtest;
@@ -23,21 +15,6 @@ const char16_t kFixedError[] =
 const char kFixedDescription[] = "Comment-Request validation failed: Invalid comment parameter(s) set";
 const char16_t kTwoComments[] = u"{\"statusCode\":0,\"description\":\"found\",\"responseType\":2,"
                                 u"\"comments\":[{\"commentId\":4,\"text\":\"first\"},{\"commentId\":5}]}";
-
-template <class Interface>
-ScopedComPtr<Interface> Create(const char16_t* name, REFIID riid)
-{
-    ScopedComPtr<Interface> object;
-    EXPECT_HR(S_OK, CreateByProgId((u"CorvelEnterprise14." + std::u16string(name) + u".1").c_str(), riid, object));
-    return object;
-}
-
-template <class Class, class Interface>
-std::string AddressOf(Interface* object)
-{
-    const SComObjectBase* base = static_cast<Class*>(object);
-    return SWCharStringConv::ToString(static_cast<const void*>(base)).toUtf8();
-}
 
 struct RequestClass {
     const char16_t* coclass;
@@ -57,7 +34,7 @@ struct InitCase {
     const char16_t* coclass;
     const IID* own;
     const char16_t* text;
-    const char* expected;  // StatusCode|Description|ResponseType[|ErrorCode]
+    const char* expected;  // StatusCode|Description|ResponseType[|ErrorCode]; % stands for the fixed description
 };
 const InitCase kInitCases[] = {
     {u"AddCommentSuccessResponse", &IID_ISAddCommentSuccessResponse,
@@ -69,11 +46,14 @@ const InitCase kInitCases[] = {
     {u"GetCommentSuccessResponse", &IID_ISGetCommentSuccessResponse, kTwoComments, "0|found|2"},
 };
 
+void PrintTo(const RequestClass& c, std::ostream* out) { *out << Utf8(c.coclass); }
+void PrintTo(const InitCase& c, std::ostream* out) { *out << Utf8(c.coclass) << " given " << Utf8(c.text); }
+
 }  // namespace
 
 class EveryRequest : public ::testing::TestWithParam<RequestClass> {};
 
-TEST_P(EveryRequest, HasItsFixedTypeAndHoldsACountedComment)
+TEST_P(EveryRequest, HasItsFixedTypeHoldsACountedCommentAndWritesNoText)
 {
     const RequestClass& c = GetParam();
     auto request = Create<ISCommentRequest>(c.coclass, *c.own);
@@ -98,10 +78,25 @@ TEST_P(EveryRequest, HasItsFixedTypeAndHoldsACountedComment)
     EXPECT_EQ(1u, RefCount(comment.Get()));
     EXPECT_EQ("null", TextByName(request.Get(), u"Comment"));
 
-    BSTR json = nullptr;
-    EXPECT_HR(S_OK, request->ToJSON(&json));
-    EXPECT_EQ(nullptr, json) << "no text is written";
-    EXPECT_HR(E_POINTER, request->ToJSON(nullptr));
+    // ToJSON writes nothing; the get request's entry line shows the text found.
+    ScopedBstr callers(u"caller's text");
+    BSTR json = callers.Get(), none = nullptr;
+    const std::string m = "CCom" + Utf8(c.coclass) + "::";
+    const std::string shown = c.type == GetCommentRequestType ? "[caller's text]" : "", empty = shown.empty() ? "" : "[]";
+    EXPECT_EQ((std::vector<std::string>{InLine(m + "get_RequestType", "@1"), OutLine(m + "get_RequestType", "@1"),
+                                        InLine(m + "ToJSON", "@1") + shown, OutLine(m + "ToJSON", "@1", "caller's text"),
+                                        InLine(m + "ToJSON", "@1") + empty, OutLine(m + "ToJSON", "@1", ""),
+                                        InLine(m + "ToJSON", "@1") + empty,
+                                        "Assertion failed: false: Invalid pointer jsonString"}),
+              MaskAddresses(TraceOf([&] {
+                  EXPECT_HR(S_OK, request->get_RequestType(&type));
+                  EXPECT_HR(S_OK, request->ToJSON(&json));
+                  EXPECT_HR(S_OK, request->ToJSON(&none));
+                  EXPECT_HR(E_POINTER, request->ToJSON(nullptr));
+              })));
+    ExpectInvalidPointerReported();
+    EXPECT_EQ(callers.Get(), json);
+    EXPECT_EQ(nullptr, none);
     EXPECT_HR(E_POINTER, request->get_RequestType(nullptr));
 }
 
@@ -130,12 +125,12 @@ TEST(GetRequest, StoresSnapshotsAndHandsOutDistinctLiveViews)
     ASSERT_HR(S_OK, request->GetCommentQualifier(0, q1.Receive()));
     ASSERT_HR(S_OK, request->GetCommentQualifier(0, q2.Receive()));
     EXPECT_NE(first.Get(), second.Get());
-    EXPECT_EQ("1", TextByName(first.Get(), u"SortOrder")) << "the snapshot, not the later change";
-    EXPECT_EQ("top 5", TextByName(q1.Get(), u"CommentQualifierValue"));
+    EXPECT_EQ("1|top 5", TextByName(first.Get(), u"SortOrder") + "|" + TextByName(q1.Get(), u"CommentQualifierValue"))
+        << "the snapshots, not the later changes";
     ASSERT_HR(S_OK, first->put_SortOrder(SORTORDER_ASCENDING));
     ASSERT_HR(S_OK, q1->put_CommentQualifierValue(changed.Get()));
-    EXPECT_EQ("0", TextByName(second.Get(), u"SortOrder")) << "both views share the request's record";
-    EXPECT_EQ("top 9", TextByName(q2.Get(), u"CommentQualifierValue"));
+    EXPECT_EQ("0|top 9", TextByName(second.Get(), u"SortOrder") + "|" + TextByName(q2.Get(), u"CommentQualifierValue"))
+        << "both views share the request's record";
     for (int index : {-1, 1}) {
         ISSortParam* none = Sentinel<ISSortParam*>();
         EXPECT_HR(DISP_E_BADINDEX, request->GetSortParam(index, &none));
@@ -172,21 +167,19 @@ TEST_P(InitText, BuildsTheModelTheGettersAnswerFrom)
     auto response = Create<ISCommentResponse>(c.coclass, *c.own);
     ScopedBstr first(u"{\"statusCode\":7,\"description\":\"first\",\"responseType\":3}");
     ASSERT_HR(S_OK, response->Init(first.Get()));
-    Variant text;
-    V_VT(&text.v) = VT_BSTR;
-    V_BSTR(&text.v) = c.text ? SysAllocString(c.text) : nullptr;
+    Variant text(c.text);
     EXPECT_EQ("", TextByName(response.Get(), u"Init", DISPATCH_METHOD, &text.v));
     std::string read = TextByName(response.Get(), u"StatusCode") + "|" + TextByName(response.Get(), u"Description") +
                        "|" + TextByName(response.Get(), u"ResponseType");
     if (IsEqualGUID(*c.own, IID_ISCommentErrorResponse)) read += "|" + TextByName(response.Get(), u"ErrorCode");
     std::string expected = c.expected;
-    if (expected.find('%') != std::string::npos) expected.replace(expected.find('%'), 1, kFixedDescription);
+    if (const size_t fixed = expected.find('%'); fixed != std::string::npos) expected.replace(fixed, 1, kFixedDescription);
     EXPECT_EQ(expected, read);
 }
 
 INSTANTIATE_TEST_SUITE_P(Module, InitText, ::testing::ValuesIn(kInitCases));
 
-TEST(GetResponse, HandsOutCommentsThatOutliveItAndLetTheModuleGoAfterThem)
+TEST(GetResponse, HandsOutDistinctViewsOfItsCommentsOnlyAfterInit)
 {
     auto response = Create<ISGetCommentSuccessResponse>(u"GetCommentSuccessResponse", IID_ISGetCommentSuccessResponse);
     int count = 7;
@@ -195,72 +188,36 @@ TEST(GetResponse, HandsOutCommentsThatOutliveItAndLetTheModuleGoAfterThem)
     EXPECT_HR(OLE_E_BLANK, response->get_Count(&count));
     EXPECT_HR(OLE_E_BLANK, response->get_Comment(0, &none));
     EXPECT_HR(OLE_E_BLANK, response->get_StatusCode(&status));
-    EXPECT_EQ(7, count) << "nothing is written before Init";
-    EXPECT_EQ(7, status);
+    EXPECT_EQ("7|7", std::to_string(count) + "|" + std::to_string(status)) << "nothing is written before Init";
     EXPECT_EQ(Sentinel<ISComment*>(), none);
 
     ScopedBstr text(kTwoComments), written(u"written");
     ASSERT_HR(S_OK, response->Init(text.Get()));
-    Variant one(1L), byName;
+    Variant one(1), byName;
     EXPECT_EQ("2", TextByName(response.Get(), u"get_Count", DISPATCH_METHOD));
-    ASSERT_HR(S_OK, Dispatch(response.Get()).Call(u"get_Comment", DISPATCH_METHOD, &one.v, &byName.v));
+    ASSERT_HR(S_OK, InvokeByName(response.Get(), u"get_Comment", DISPATCH_METHOD, &one.v, &byName.v));
     ASSERT_EQ(VT_DISPATCH, V_VT(&byName.v));
     EXPECT_EQ("5", TextByName(V_DISPATCH(&byName.v), u"CommentId")) << "the second comment";
     EXPECT_HR(DISP_E_BADINDEX, response->get_Comment(2, &none));
     EXPECT_EQ(nullptr, none);
+    EXPECT_HR(DISP_E_BADINDEX, response->get_Comment(-1, &none));
     EXPECT_HR(E_POINTER, response->get_Comment(0, nullptr));
     ScopedComPtr<ISComment> first, second;
     ASSERT_HR(S_OK, response->get_Comment(1, first.Receive()));
     ASSERT_HR(S_OK, response->get_Comment(1, second.Receive()));
     EXPECT_NE(first.Get(), second.Get());
-    EXPECT_EQ("5", TextByName(first.Get(), u"CommentId"));
     ASSERT_HR(S_OK, first->put_Text(written.Get()));
     EXPECT_EQ("written", TextByName(second.Get(), u"Text"));
 
-    using CanUnloadNow = HRESULT(WINAPI*)();
-    const auto canUnloadNow = reinterpret_cast<CanUnloadNow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(u"LumoCommentary.dll"), "DllCanUnloadNow")));
-    ASSERT_NE(nullptr, canUnloadNow);
-    response.Reset();
-    second.Reset();
-    VariantClear(&byName.v);
-    EXPECT_HR(S_FALSE, canUnloadNow());
-    EXPECT_EQ("written", TextByName(first.Get(), u"Text")) << "the comment outlives its response";
-    first.Reset();
-    EXPECT_HR(S_OK, canUnloadNow());
-}
-
-TEST(Trace, RequestMethodsTraceNoValuesAndGettersTheirValue)
-{
-    auto get = Create<ISGetCommentRequest>(u"GetCommentRequest", IID_ISGetCommentRequest);
-    auto remove = Create<ISDeleteCommentRequest>(u"DeleteCommentRequest", IID_ISDeleteCommentRequest);
-    auto error = Create<ISCommentErrorResponse>(u"CommentErrorResponse", IID_ISCommentErrorResponse);
-    const std::string getAt = AddressOf<CComGetCommentRequest>(get.Get());
-    const std::string removeAt = AddressOf<CComDeleteCommentRequest>(remove.Get());
-    const std::string errorAt = AddressOf<CComCommentErrorResponse>(error.Get());
-    ScopedBstr callers(u"caller's text"), text(kFixedError);
-    BSTR json = callers.Get();
-    CommentRequestType requestType;
-    CommentResponseType responseType;
-    STraceCapture capture;
-    ASSERT_HR(S_OK, get->ToJSON(&json));
-    ASSERT_HR(S_OK, remove->get_RequestType(&requestType));
-    EXPECT_HR(E_POINTER, remove->ToJSON(nullptr));
-    ASSERT_HR(S_OK, error->Init(text.Get()));
-    EXPECT_HR(E_POINTER, error->get_StatusCode(nullptr));
-    EXPECT_EQ(InvalidPointerText(), TakeErrorInfo().description);
-    ASSERT_HR(S_OK, error->get_ResponseType(&responseType));
-    EXPECT_EQ(callers.Get(), json);
-    EXPECT_EQ((std::vector<std::string>{
-                  InLine("CComGetCommentRequest::ToJSON", getAt) + "[caller's text]",
-                  OutLine("CComGetCommentRequest::ToJSON", getAt, "caller's text"),
-                  InLine("CComDeleteCommentRequest::get_RequestType", removeAt),
-                  OutLine("CComDeleteCommentRequest::get_RequestType", removeAt),
-                  InLine("CComDeleteCommentRequest::ToJSON", removeAt),
-                  "Assertion failed: false: Invalid pointer jsonString",
-                  InLine("CComCommentErrorResponse::get_StatusCode", errorAt),
-                  "Assertion failed: false: Invalid pointer pStatus",
-                  InLine("CComCommentErrorResponse::get_ResponseType", errorAt),
-                  OutLine("CComCommentErrorResponse::get_ResponseType", errorAt, "5")}),
-              capture.linesUtf8());
+    const std::string m = "CComGetCommentSuccessResponse::";
+    CommentResponseType type;
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ((std::vector<std::string>{InLine(m + "get_StatusCode", "@1"),
+                                        "Assertion failed: false: Invalid pointer pStatus",
+                                        InLine(m + "get_ResponseType", "@1"), OutLine(m + "get_ResponseType", "@1", "2")}),
+              MaskAddresses(TraceOf([&] {
+                  EXPECT_HR(E_POINTER, response->get_StatusCode(nullptr));
+                  EXPECT_HR(S_OK, response->get_ResponseType(&type));
+              })));
+    ExpectInvalidPointerReported();
 }

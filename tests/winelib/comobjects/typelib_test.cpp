@@ -3,15 +3,8 @@
 // strings, vtable slots, dispatch identifiers and parameter names.
 #include "tests/winelib/support/WinelibGTest.h"
 
-#include <windows.h>
-#include <objbase.h>
-#include <oleauto.h>
-
 #include <algorithm>
 #include <fstream>
-#include <map>
-#include <sstream>
-#include <vector>
 
 #include "module/LumoCommentary.h"
 #include "tests/winelib/support/ComTestSupport.h"
@@ -37,12 +30,8 @@ std::string Doc(ITypeInfo* info, MEMBERID id, std::string* name = nullptr)
 
 const char* InvokeKind(INVOKEKIND kind)
 {
-    switch (kind) {
-    case INVOKE_PROPERTYGET: return "propget";
-    case INVOKE_PROPERTYPUT: return "propput";
-    case INVOKE_PROPERTYPUTREF: return "propputref";
-    default: return "method";
-    }
+    return kind == INVOKE_PROPERTYGET ? "propget" : kind == INVOKE_PROPERTYPUT ? "propput"
+                                                  : kind == INVOKE_PROPERTYPUTREF ? "propputref" : "method";
 }
 
 // One interface in vtable order: slot, kind, name, parameter names, DISPID,
@@ -85,16 +74,12 @@ std::string DumpType(ITypeInfo* info)
     const std::string doc = Doc(info, MEMBERID_NIL, &name);
     TYPEATTR* attributes = nullptr;
     info->GetTypeAttr(&attributes);
-    const TYPEKIND kind = attributes->typekind;
-    const GUID guid = attributes->guid;
-    const WORD flags = attributes->wTypeFlags;
-    const WORD implTypes = attributes->cImplTypes;
-    const WORD vars = attributes->cVars;
+    const TYPEATTR type = *attributes;
     info->ReleaseTypeAttr(attributes);
 
-    if (kind == TKIND_ENUM) {
+    if (type.typekind == TKIND_ENUM) {
         out << "enum " << name << ' ' << doc << '\n';
-        for (UINT i = 0; i < vars; ++i) {
+        for (UINT i = 0; i < type.cVars; ++i) {
             VARDESC* var = nullptr;
             info->GetVarDesc(i, &var);
             std::string member;
@@ -102,9 +87,9 @@ std::string DumpType(ITypeInfo* info)
             out << "  " << member << " = " << V_I4(var->lpvarValue) << ' ' << memberDoc << '\n';
             info->ReleaseVarDesc(var);
         }
-    } else if (kind == TKIND_COCLASS) {
-        out << "coclass " << name << ' ' << GuidText(guid) << ' ' << doc << '\n';
-        for (UINT i = 0; i < implTypes; ++i) {
+    } else if (type.typekind == TKIND_COCLASS) {
+        out << "coclass " << name << ' ' << GuidText(type.guid) << ' ' << doc << '\n';
+        for (UINT i = 0; i < type.cImplTypes; ++i) {
             HREFTYPE ref;
             INT implFlags = 0;
             ScopedComPtr<ITypeInfo> implemented;
@@ -119,7 +104,7 @@ std::string DumpType(ITypeInfo* info)
         // A dual interface: its vtable view, with the interface it derives from.
         ScopedComPtr<ITypeInfo> vtable;
         HREFTYPE self;
-        if ((flags & TYPEFLAG_FDUAL) && SUCCEEDED(info->GetRefTypeOfImplType(-1, &self)))
+        if ((type.wTypeFlags & TYPEFLAG_FDUAL) && SUCCEEDED(info->GetRefTypeOfImplType(-1, &self)))
             info->GetRefTypeInfo(self, vtable.Receive());
         ITypeInfo* view = vtable ? vtable.Get() : info;
         HREFTYPE baseRef;
@@ -127,8 +112,8 @@ std::string DumpType(ITypeInfo* info)
         std::string baseName = "?";
         if (SUCCEEDED(view->GetRefTypeOfImplType(0, &baseRef)) && SUCCEEDED(view->GetRefTypeInfo(baseRef, base.Receive())))
             Doc(base.Get(), MEMBERID_NIL, &baseName);
-        out << "interface " << name << ' ' << GuidText(guid) << " : " << baseName << ' ' << doc
-            << ((flags & TYPEFLAG_FDUAL) ? " dual" : "") << '\n';
+        out << "interface " << name << ' ' << GuidText(type.guid) << " : " << baseName << ' ' << doc
+            << ((type.wTypeFlags & TYPEFLAG_FDUAL) ? " dual" : "") << '\n';
         DumpInterface(view, out);
     }
     return out.str();

@@ -1,13 +1,16 @@
-// The module's class objects and lock count, white-box: the module's code
-// (class table and exports) is linked into this program, so live objects can
-// be counted (SComObjectBase::LiveObjectCount) next to DllCanUnloadNow.
+// The module's class objects, lock count and the lifetime of everything it
+// hands out, white-box: the module's code (class table and exports) is linked
+// into this program, so live objects are counted
+// (SComObjectBase::LiveObjectCount) next to DllCanUnloadNow.  Also the hide
+// request's id list, which only the module sees.
 #include "tests/winelib/support/WinelibGTest.h"
 
-#include <windows.h>
-#include <objbase.h>
-#include <olectl.h>
-
 #include "com/CComComment.h"
+#include "com/CComDeleteCommentRequest.h"
+#include "com/CComGetCommentRequest.h"
+#include "com/CComGetCommentSuccessResponse.h"
+#include "com/CComHideCommentRequest.h"
+#include "com/CComSortParams.h"
 #include "module/LumoCommentary.h"
 #include "module/LumoCommentaryModule.h"
 #include "tests/winelib/support/ComTestSupport.h"
@@ -23,16 +26,19 @@ ScopedComPtr<IClassFactory> ClassObject(REFCLSID clsid)
     return factory;
 }
 
+// Every test starts and ends with an unlocked module and no live object of
+// its own.
 class ModuleLifetime : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_HR(S_OK, DllCanUnloadNow()) << "every test starts with an unlocked module";
+        ASSERT_HR(S_OK, DllCanUnloadNow());
         m_live = SComObjectBase::LiveObjectCount();
     }
     void TearDown() override
     {
         EXPECT_EQ(m_live, SComObjectBase::LiveObjectCount()) << "objects left alive";
+        EXPECT_EQ(0, g_ComModule.GetLockCount());
         EXPECT_HR(S_OK, DllCanUnloadNow());
     }
     long m_live = 0;
@@ -53,11 +59,16 @@ TEST_F(ModuleLifetime, ClassObjectIsCachedAndLocksOnlyWhileAClientHoldsIt)
     EXPECT_HR(S_FALSE, DllCanUnloadNow());
     first.Reset();
     EXPECT_HR(S_OK, DllCanUnloadNow());
-    ScopedComPtr<IUnknown> asUnknown;
-    EXPECT_HR(S_OK, DllGetClassObject(CLSID_Comment, IID_IUnknown, asUnknown.ReceiveVoid()));
     IUnknown* none = Sentinel<IUnknown*>();
     EXPECT_HR(E_NOINTERFACE, DllGetClassObject(CLSID_Comment, IID_IDispatch, reinterpret_cast<void**>(&none)));
     EXPECT_EQ(nullptr, none);
+    const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+    for (const CLSID* clsid : {&CLSID_HideCommentSuccessResponse, &CLSID_DuplicateCommentSuccessResponse, &unknown}) {
+        void* refused = Sentinel();
+        EXPECT_HR(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(*clsid, IID_IClassFactory, &refused));
+        EXPECT_EQ(nullptr, refused);
+    }
+    EXPECT_HR(E_POINTER, DllGetClassObject(CLSID_Comment, IID_IClassFactory, nullptr));
 }
 
 TEST_F(ModuleLifetime, LockServerHoldsTheModuleUntilMatched)
@@ -68,107 +79,73 @@ TEST_F(ModuleLifetime, LockServerHoldsTheModuleUntilMatched)
     EXPECT_HR(S_FALSE, DllCanUnloadNow());
     factory = ClassObject(CLSID_SortParam);
     ASSERT_HR(S_OK, factory->LockServer(FALSE));
-    factory.Reset();
-    EXPECT_HR(S_OK, DllCanUnloadNow());
 }
 
 TEST_F(ModuleLifetime, EveryLiveObjectHoldsTheModule)
 {
     ScopedComPtr<IClassFactory> factory = ClassObject(CLSID_CommentQualifier);
     ScopedComPtr<IUnknown> plain, aggregated;
+    EXPECT_HR(E_POINTER, factory->CreateInstance(nullptr, IID_ISCommentQualifier, nullptr));
     ASSERT_HR(S_OK, factory->CreateInstance(nullptr, IID_ISCommentQualifier, plain.ReceiveVoid()));
     CountingOuter outer;
     ASSERT_HR(S_OK, factory->CreateInstance(&outer, IID_IUnknown, aggregated.ReceiveVoid()));
     factory.Reset();
     EXPECT_EQ(m_live + 2, SComObjectBase::LiveObjectCount());
     EXPECT_EQ(2, g_ComModule.GetLockCount());
-    EXPECT_HR(S_FALSE, DllCanUnloadNow());
     plain.Reset();
     EXPECT_HR(S_FALSE, DllCanUnloadNow());
-    aggregated.Reset();
-    EXPECT_EQ(m_live, SComObjectBase::LiveObjectCount());
 }
 
-TEST_F(ModuleLifetime, CreateInstanceChecksItsArguments)
+TEST_F(ModuleLifetime, CommentsOutliveTheirGetResponseAndItsReplacedModel)
 {
-    ScopedComPtr<IClassFactory> factory = ClassObject(CLSID_Comment);
-    EXPECT_HR(E_POINTER, factory->CreateInstance(nullptr, IID_ISComment, nullptr));
-    CountingOuter outer;
-    void* refused = Sentinel();
-    EXPECT_HR(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_ISComment, &refused));
-    EXPECT_EQ(nullptr, refused);
-    EXPECT_EQ(m_live, SComObjectBase::LiveObjectCount());
+    auto response = Make<CComGetCommentSuccessResponse, ISGetCommentSuccessResponse>(IID_ISGetCommentSuccessResponse);
+    ScopedBstr first(u"{\"comments\":[{\"commentId\":4,\"text\":\"kept\"}]}"), second(u"{\"comments\":[{}]}");
+    ScopedComPtr<ISComment> fromFirst, fromSecond;
+    ASSERT_HR(S_OK, response->Init(first.Get()));
+    ASSERT_HR(S_OK, response->get_Comment(0, fromFirst.Receive()));
+    ASSERT_HR(S_OK, response->Init(second.Get()));
+    ASSERT_HR(S_OK, response->get_Comment(0, fromSecond.Receive()));
+    response.Reset();
+    EXPECT_EQ(m_live + 2, SComObjectBase::LiveObjectCount());
+    EXPECT_HR(S_FALSE, DllCanUnloadNow());
+    EXPECT_EQ("kept", TextByName(fromFirst.Get(), u"Text"));
+    ASSERT_HR(S_OK, fromSecond->put_CommentId(6));
+    EXPECT_EQ("6", TextByName(fromSecond.Get(), u"CommentId"));
 }
 
-TEST_F(ModuleLifetime, OnlyTheTableClassesHaveAClassObject)
+TEST_F(ModuleLifetime, ViewsOutliveTheirGetRequest)
 {
-    for (const SComClassEntry* entry = g_LumoClassTable; entry->pclsid; ++entry)
-        EXPECT_TRUE(ClassObject(*entry->pclsid)) << "row " << entry - g_LumoClassTable + 1;
-    const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-    const CLSID* unavailable[] = {&CLSID_HideCommentSuccessResponse, &CLSID_DuplicateCommentSuccessResponse, &unknown};
-    for (const CLSID* clsid : unavailable) {
-        void* none = Sentinel();
-        EXPECT_HR(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(*clsid, IID_IClassFactory, &none));
-        EXPECT_EQ(nullptr, none);
+    auto request = Make<CComGetCommentRequest, ISGetCommentRequest>(IID_ISGetCommentRequest);
+    auto comment = Make<CComComment, ISComment>(IID_ISComment);
+    ASSERT_HR(S_OK, request->put_Comment(comment.Get()));
+    comment.Reset();
+    ScopedComPtr<ISSortParam> view;
+    {
+        auto sort = Make<CComSortParam, ISSortParam>(IID_ISSortParam);
+        ASSERT_HR(S_OK, sort->put_SortOrder(SORTORDER_DESCENDING));
+        ASSERT_HR(S_OK, request->AddSortParam(sort.Get()));
     }
-    EXPECT_HR(E_POINTER, DllGetClassObject(CLSID_Comment, IID_IClassFactory, nullptr));
+    EXPECT_HR(DISP_E_BADINDEX, request->GetSortParam(1, view.Receive()));
+    EXPECT_EQ(m_live + 2, SComObjectBase::LiveObjectCount()) << "request and its comment; a refused index makes none";
+    ASSERT_HR(S_OK, request->GetSortParam(0, view.Receive()));
+    request.Reset();
+    EXPECT_EQ(m_live + 1, SComObjectBase::LiveObjectCount()) << "the request released its comment";
+    ASSERT_HR(S_OK, view->put_SortAttribute(SORTATTRIBUTE_CREATIONTIME));
+    EXPECT_EQ("1|1", TextByName(view.Get(), u"SortAttribute") + "|" + TextByName(view.Get(), u"SortOrder"));
 }
 
-TEST(ClassTable, HoldsTheFifteenClassesInOrder)
+// What the service object reads behind a hide request's interface: the id
+// list as added, repeats included.
+TEST(HideRequest, KeepsItsIdsInTheOrderAdded)
 {
-    const CLSID* expected[] = {&CLSID_LumoCommentaryService, &CLSID_Comment, &CLSID_AddCommentRequest,
-                               &CLSID_DeleteCommentRequest, &CLSID_ModifyCommentRequest, &CLSID_HideCommentRequest,
-                               &CLSID_DuplicateCommentRequest, &CLSID_SortParam, &CLSID_CommentQualifier,
-                               &CLSID_GetCommentRequest, &CLSID_AddCommentSuccessResponse,
-                               &CLSID_DeleteCommentSuccessResponse, &CLSID_ModifyCommentSuccessResponse,
-                               &CLSID_GetCommentSuccessResponse, &CLSID_CommentErrorResponse};
-    size_t count = 0;
-    for (const SComClassEntry* entry = g_LumoClassTable; entry->pclsid; ++entry, ++count) {
-        ASSERT_LT(count, std::size(expected));
-        EXPECT_TRUE(IsEqualGUID(*expected[count], *entry->pclsid)) << "row " << count + 1;
-    }
-    EXPECT_EQ(std::size(expected), count);
-}
-
-// --- the model record behind an object ----------------------------------------------
-
-TEST(ModelRecord, AttachedRecordIsSharedOrBorrowed)
-{
-    CComObject<CComComment>* object = nullptr;
-    ASSERT_HR(S_OK, CComObject<CComComment>::CreateInstance(&object));
-    object->AddRef();
-    auto record = std::make_shared<CComComment::Record>();
-    std::weak_ptr<CComComment::Record> watch = record;
-    ASSERT_HR(S_OK, object->AttachModel(record));
-    EXPECT_EQ(record.get(), object->GetModel());
-    record.reset();
-    ScopedBstr text(u"changed");
-    ASSERT_HR(S_OK, object->put_Text(text.Get()));
-    EXPECT_EQ(u"changed", std::u16string(watch.lock()->getText().c_str())) << "a put changes the shared record";
-    EXPECT_HR(E_POINTER, object->AttachModel(std::shared_ptr<CComComment::Record>()));
-    EXPECT_HR(E_POINTER, object->AttachModel(static_cast<CComComment::Record*>(nullptr)));
-    EXPECT_FALSE(watch.expired()) << "the object keeps the shared record alive; a refused attach changes nothing";
-    CComComment::Record borrowed;
-    ASSERT_HR(S_OK, object->AttachModel(&borrowed));
-    EXPECT_TRUE(watch.expired()) << "attaching gives the previous record up";
-    ASSERT_HR(S_OK, object->put_CommentId(9));
-    object->Release();
-    EXPECT_EQ(9, borrowed.getCommentId()) << "a borrowed record outlives the object, which never frees it";
-}
-
-TEST(ModelRecord, OnlyCommentsOfThisModuleAreFoundBehindTheirInterface)
-{
-    ScopedComPtr<ISComment> comment;
-    ASSERT_HR(S_OK, CComCreator<CComObject<CComComment>>::CreateInstance(nullptr, IID_ISComment, comment.ReceiveVoid()));
-    CComComment* object = CComComment::FromInterface(comment.Get());
+    auto hide = Make<CComHideCommentRequest, ISHideCommentRequest>(IID_ISHideCommentRequest);
+    for (int id : {5, 5, -1}) ASSERT_HR(S_OK, hide->Add(id));
+    CComHideCommentRequest* object = CComHideCommentRequest::FromInterface(hide.Get());
     ASSERT_NE(nullptr, object);
-    EXPECT_EQ(static_cast<ISComment*>(object), comment.Get());
-    EXPECT_EQ(1u, RefCount(comment.Get())) << "finding the object takes no reference";
-    EXPECT_EQ(nullptr, CComComment::FromInterface(nullptr));
-
-    // An ISComment implemented elsewhere (here: the free-threaded marshaler's
-    // IUnknown answering nothing of ours) is refused.
-    ScopedComPtr<IUnknown> foreign;
-    ASSERT_HR(S_OK, CoCreateFreeThreadedMarshaler(nullptr, foreign.Receive()));
-    EXPECT_EQ(nullptr, CComComment::FromInterface(reinterpret_cast<ISComment*>(foreign.Get())));
+    const SIArray<int32_t>& ids = object->GetCommentIdList();
+    EXPECT_EQ((std::vector<int32_t>{5, 5, -1}), (std::vector<int32_t>(ids.begin(), ids.end())));
+    EXPECT_EQ(1u, RefCount(hide.Get())) << "finding the object takes no reference";
+    auto other = Make<CComDeleteCommentRequest, ISDeleteCommentRequest>(IID_ISDeleteCommentRequest);
+    EXPECT_EQ(nullptr, CComHideCommentRequest::FromInterface(other.Get()));
+    EXPECT_EQ(nullptr, CComHideCommentRequest::FromInterface(nullptr));
 }

@@ -9,18 +9,9 @@
 // with that override, for one test at a time.
 #include "tests/winelib/support/WinelibGTest.h"
 
-#include <windows.h>
-#include <objbase.h>
-#include <oleauto.h>
-
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "tests/winelib/support/ComTestMain.h"
 #include "tests/winelib/support/ComTestSupport.h"
 
 using namespace comtest;
@@ -58,8 +49,6 @@ const RegisteredClass kUnregistered[] = {
     {u"HideCommentSuccessResponse", u"{940776D6-C5A8-4560-8D26-F0B971BC26A4}"},
     {u"DuplicateCommentSuccessResponse", u"{0B64BBC2-8114-48D3-8106-41C87D7FC9A8}"},
 };
-
-std::u16string Wide(const std::string& text) { return std::u16string(SWCharString::fromUtf8(text).c_str()); }
 
 // The Windows form (Z:\...) of a path of the build.
 std::u16string WindowsPath(const char* unixPath)
@@ -123,28 +112,25 @@ std::string RegistrationDump()
     return out + DumpKey(HKEY_CLASSES_ROOT, u"TypeLib\\" + std::u16string(kLibId));
 }
 
+// The module loaded by path, and its exports.
+HMODULE Module()
+{
+    static const HMODULE module = LoadLibraryW(ModulePath().c_str());
+    return module;
+}
+HRESULT CallExport(const char* name)
+{
+    const auto call = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(Module(), name)));
+    EXPECT_NE(nullptr, call) << name << " of " << Utf8(ModulePath());
+    return call ? call() : E_UNEXPECTED;
+}
+HRESULT Register() { return CallExport("DllRegisterServer"); }
+HRESULT Unregister() { return CallExport("DllUnregisterServer"); }
+
 class Registration : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_module = LoadLibraryW(ModulePath().c_str());
-        ASSERT_NE(nullptr, s_module) << Utf8(ModulePath()) << " error " << GetLastError();
-        s_register = reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(s_module, "DllRegisterServer")));
-        s_unregister = reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(s_module, "DllUnregisterServer")));
-        ASSERT_NE(nullptr, s_register);
-        ASSERT_NE(nullptr, s_unregister);
-    }
-    void SetUp() override { ASSERT_NE(nullptr, s_register) << "the module did not load"; }
-    void TearDown() override { s_unregister(); }
-
-    using Export = HRESULT(WINAPI*)();
-    static HMODULE s_module;
-    static Export s_register;
-    static Export s_unregister;
+    void TearDown() override { Unregister(); }
 };
-HMODULE Registration::s_module = nullptr;
-Registration::Export Registration::s_register = nullptr;
-Registration::Export Registration::s_unregister = nullptr;
 
 // Puts the stand-in in the place of the system's regsvr32.exe, and takes it
 // out again.
@@ -162,23 +148,15 @@ public:
         DeleteFileW(m_record.c_str());
         SetEnvironmentVariableW(u"LUMO_REGSVR32_RECORD", m_record.c_str());
         m_installed = MoveFileW(m_program.c_str(), m_saved.c_str()) &&
-                      CopyFileW(WindowsPath(LUMO_REGSVR32_STANDIN).c_str(), m_program.c_str(), FALSE);
-        HKEY key;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExW(key, u"regsvr32.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>(u"native"), 14);
-            RegCloseKey(key);
-        }
+                      CopyFileW(WindowsPath(LUMO_REGSVR32_STANDIN).c_str(), m_program.c_str(), FALSE) &&
+                      RegSetKeyValueW(HKEY_CURRENT_USER, kOverrides, u"regsvr32.exe", REG_SZ, u"native", 14) == 0;
     }
     ~RegsvrStandIn()
     {
-        DeleteFileW(m_program.c_str());
+        // The stand-in may still be running after writing its record.
+        for (int tries = 0; tries < 100 && !DeleteFileW(m_program.c_str()); ++tries) Sleep(100);
         MoveFileW(m_saved.c_str(), m_program.c_str());
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Wine\\DllOverrides", 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-            RegDeleteValueW(key, u"regsvr32.exe");
-            RegCloseKey(key);
-        }
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kOverrides, u"regsvr32.exe");
         DeleteFileW(m_record.c_str());
     }
     bool installed() const { return m_installed; }
@@ -202,6 +180,7 @@ public:
     }
 
 private:
+    static constexpr char16_t kOverrides[] = u"Software\\Wine\\DllOverrides";
     std::u16string m_program, m_saved, m_record;
     bool m_installed = false;
 };
@@ -221,7 +200,7 @@ public:
 
 TEST_F(Registration, WritesBothBlocksOfEveryClassAndTheTypeLibrary)
 {
-    ASSERT_HR(S_OK, s_register());
+    ASSERT_HR(S_OK, Register());
     const std::string module = Utf8(ModulePath());
     for (const RegisteredClass& c : kClasses) {
         const std::string name = Utf8(c.coclass), clsid = Utf8(c.clsid);
@@ -249,76 +228,37 @@ TEST_F(Registration, WritesBothBlocksOfEveryClassAndTheTypeLibrary)
     EXPECT_EQ(Utf8(typeLib) + "\\0\\win64\n  @=" + module + "\n", DumpKey(HKEY_CLASSES_ROOT, typeLib + u"\\0\\win64"));
 }
 
-TEST_F(Registration, TwiceInARowGivesTheSameContent)
+TEST_F(Registration, TwiceGivesTheSameContentAndUnregistrationRemovesIt)
 {
-    ASSERT_HR(S_OK, s_register());
+    ASSERT_HR(S_OK, Register());
     const std::string once = RegistrationDump();
-    ASSERT_HR(S_OK, s_register());
+    ASSERT_HR(S_OK, Register());
     EXPECT_EQ(once, RegistrationDump());
-}
-
-namespace {
-
-struct ThreadCall {
-    HRESULT(WINAPI* call)();
-    HRESULT hr;
-    HRESULT apartmentAfter;
-};
-
-DWORD WINAPI CallOnFreshThread(void* p)
-{
-    auto* r = static_cast<ThreadCall*>(p);
-    r->hr = r->call();
-    APTTYPE type;
-    APTTYPEQUALIFIER qualifier;
-    r->apartmentAfter = CoGetApartmentType(&type, &qualifier);
-    return 0;
-}
-
-}  // namespace
-
-TEST_F(Registration, WorksOnAThreadWithoutComAndLeavesItSo)
-{
-    ThreadCall result{s_register, E_FAIL, S_OK};
-    HANDLE thread = CreateThread(nullptr, 0, &CallOnFreshThread, &result, 0, nullptr);
-    ASSERT_NE(nullptr, thread);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    EXPECT_HR(S_OK, result.hr);
-    EXPECT_HR(CO_E_NOTINITIALIZED, result.apartmentAfter);
-    EXPECT_TRUE(KeyExists(u"CorvelEnterprise14.Comment.1"));
-}
-
-TEST_F(Registration, UnregistrationRemovesEverythingAndKeepsClsid)
-{
-    ASSERT_HR(S_OK, s_register());
-    ASSERT_HR(S_OK, s_unregister());
+    ASSERT_HR(S_OK, Unregister());
     EXPECT_EQ("", RegistrationDump());
     EXPECT_TRUE(KeyExists(u"CLSID"));
-    EXPECT_HR(S_OK, s_unregister()) << "nothing to remove is no failure";
+    EXPECT_HR(S_OK, Unregister()) << "nothing to remove is no failure";
 }
 
 TEST_F(Registration, ModuleCarriesItsIconAndImage)
 {
-    HRSRC gif = FindResourceW(s_module, MAKEINTRESOURCEW(8), u"GIF");
+    HRSRC gif = FindResourceW(Module(), MAKEINTRESOURCEW(8), u"GIF");
     ASSERT_NE(nullptr, gif);
-    EXPECT_EQ(901u, SizeofResource(s_module, gif));
-    EXPECT_EQ(0, memcmp("GIF89a", LockResource(LoadResource(s_module, gif)), 6));
-    EXPECT_NE(nullptr, FindResourceW(s_module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */));
-    EXPECT_NE(nullptr, FindResourceW(s_module, MAKEINTRESOURCEW(1), u"TYPELIB"));
+    EXPECT_EQ(901u, SizeofResource(Module(), gif));
+    EXPECT_EQ(0, memcmp("GIF89a", LockResource(LoadResource(Module(), gif)), 6));
+    EXPECT_NE(nullptr, FindResourceW(Module(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */));
+    EXPECT_NE(nullptr, FindResourceW(Module(), MAKEINTRESOURCEW(1), u"TYPELIB"));
 }
 
-TEST_F(Registration, UnregistrationOnACleanRegistryStartsNothing)
+TEST_F(Registration, UnregistrationReregistersACopyInThe32BitViewOnly)
 {
     if (!*LUMO_REGSVR32_STANDIN) GTEST_SKIP() << "the stand-in was not built (clang and lld-link are needed)";
-    RegsvrStandIn standIn;
-    ASSERT_TRUE(standIn.installed());
-    ASSERT_HR(S_OK, s_unregister());
-    EXPECT_EQ("", standIn.WaitForCommandLine(3000));
-}
-
-TEST_F(Registration, UnregistrationReregistersACopyInThe32BitView)
-{
+    {
+        RegsvrStandIn standIn;
+        ASSERT_TRUE(standIn.installed());
+        ASSERT_HR(S_OK, Unregister());
+        EXPECT_EQ("", standIn.WaitForCommandLine(3000)) << "a clean registry starts nothing";
+    }
     const struct {
         const char* label;
         std::u16string path;
@@ -327,18 +267,15 @@ TEST_F(Registration, UnregistrationReregistersACopyInThe32BitView)
         // Longer than the 255-byte buffer: read whole.
         {"a long path", u"C:\\" + std::u16string(140, u'p') + u"\\LumoCommentary.dll"},
     };
-    if (!*LUMO_REGSVR32_STANDIN) GTEST_SKIP() << "the stand-in was not built (clang and lld-link are needed)";
     for (const auto& copy : copies) {
         SCOPED_TRACE(copy.label);
-        ASSERT_HR(S_OK, s_register());
+        ASSERT_HR(S_OK, Register());
         OtherCopy other(copy.path);
         RegsvrStandIn standIn;
         ASSERT_TRUE(standIn.installed());
-        ASSERT_HR(S_OK, s_unregister());
+        ASSERT_HR(S_OK, Unregister());
         EXPECT_EQ("\"C:\\windows\\system32\\REGSVR32.EXE\" /s \"" + Utf8(copy.path) + "\"",
                   standIn.WaitForCommandLine(30000));
         EXPECT_EQ("", RegistrationDump()) << "this copy is unregistered all the same";
     }
 }
-
-int main(int argc, char** argv) { return RunComTests(argc, argv); }

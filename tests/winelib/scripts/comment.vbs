@@ -5,11 +5,7 @@ Option Explicit
 
 Dim c
 Set c = CreateObject("CorvelEnterprise14.Comment.1")
-WScript.Echo "TypeName: " & TypeName(c)
-WScript.Echo "CommentId: " & c.CommentId
-WScript.Echo "Text: [" & c.Text & "]"
-WScript.Echo "Hidden: " & c.Hidden
-WScript.Echo "CreationTimeStamp: " & c.CreationTimeStamp
+WScript.Echo TypeName(c) & ": " & c.CommentId & " [" & c.Text & "] " & c.Hidden & " " & c.CreationTimeStamp
 WScript.Echo "ToJSON: " & c.ToJSON
 
 c.CommentId = 42
@@ -22,14 +18,9 @@ c.OptionKey4 = "k4"
 c.CreationTimeStamp = "1700000000000"
 c.LastModifiedTimestamp = "not a number"
 c.Hidden = True
-WScript.Echo "CommentId: " & c.CommentId
-WScript.Echo "SourceCUID: " & c.SourceCUID
-WScript.Echo "Text: " & c.Text
-WScript.Echo "Hidden: " & c.Hidden
-WScript.Echo "CreationTimeStamp: " & c.CreationTimeStamp
-WScript.Echo "LastModifiedTimestamp: " & c.LastModifiedTimestamp
-WScript.Echo "CreationTimeStampAsString: " & c.CreationTimeStampAsString
-WScript.Echo "LastModifiedTimestampAsString: " & c.LastModifiedTimestampAsString
+WScript.Echo c.CommentId & " " & c.SourceCUID & " [" & c.Text & "] " & c.Hidden
+WScript.Echo "timestamps: " & c.CreationTimeStamp & " " & c.LastModifiedTimestamp & " / " & _
+             c.CreationTimeStampAsString & " / " & c.LastModifiedTimestampAsString
 WScript.Echo "ToJSON: " & c.ToJSON
 
 c.FromJSON "{""commentId"":7,""text"":""from json""}"

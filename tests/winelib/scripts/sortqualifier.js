@@ -2,7 +2,6 @@
 // created by ProgID, properties set and read back by name.  Prints what it
 // checks; the test compares the whole output.
 var s = new ActiveXObject("CorvelEnterprise14.SortParam.1");
-WScript.Echo("SortAttribute: " + s.SortAttribute + ", SortOrder: " + s.SortOrder);
 s.SortAttribute = 1;   // SORTATTRIBUTE_CREATIONTIME
 s.SortOrder = 1;       // SORTORDER_DESCENDING
 WScript.Echo("SortAttribute: " + s.SortAttribute + ", SortOrder: " + s.SortOrder);
@@ -10,8 +9,7 @@ s.SortAttribute = 7;   // outside the enumeration: stored as given
 WScript.Echo("SortAttribute: " + s.SortAttribute);
 
 var q = new ActiveXObject("CorvelEnterprise14.CommentQualifier.1");
-WScript.Echo("CommentQualifierAttribute: " + q.CommentQualifierAttribute +
-             ", CommentQualifierValue: [" + q.CommentQualifierValue + "]");
+WScript.Echo("CommentQualifierValue: [" + q.CommentQualifierValue + "]");
 q.CommentQualifierValue = "top 10";
 q.CommentQualifierAttribute = 0;
 WScript.Echo("CommentQualifierAttribute: " + q.CommentQualifierAttribute +

@@ -1,82 +1,21 @@
-// Shared pieces of the service object's tests: a host session reached only
-// through its raw table of operations, the module's objects made directly
-// (this program links the module's code), readers of response objects, the
-// services started around a run (scripts/with-services.sh) and trace masking.
+// Shared pieces of the service object's tests: the service object and
+// requests made as the module makes its objects (this program links the
+// module's code), the host program's session, what a client reads from a
+// response object, and the services started around a run
+// (scripts/with-services.sh).
 // Include after tests/winelib/support/WinelibGTest.h.
 #pragma once
 
-#include <windows.h>
-#include <objbase.h>
-#include <oleauto.h>
-
-#include <cstdint>
-#include <functional>
-#include <mutex>
-#include <set>
+#include <numeric>
 #include <string>
 #include <vector>
 
-#include "com/CComComment.h"
+#include "host/CHostSession.h"
+#include "module/LumoCommentary.h"
 #include "service/object/CComLumoCommentaryService.h"
 #include "tests/winelib/support/ComTestSupport.h"
 
 namespace svctest {
-
-// --- a host session through its raw table ------------------------------------
-//
-// The session is laid out as a table pointer followed by its state; the
-// table's 36 entries are filled by position, never through the ISHostSession
-// declaration, so a test proves which positions the service object calls.
-// Every call of a position from 3 up is recorded with the resource locale of
-// the calling thread at that moment.
-class TableSession {
-    // First: where the table pointer of an interface lives.
-    const void* const* m_table;
-
-public:
-    static constexpr int kSlots = 36;
-    static constexpr int kServerFilter = 8;
-    static constexpr int kLocaleId = 12;
-    static constexpr int kClusterName = 33;
-    static constexpr int kRequestLogonToken = 35;
-
-    struct Call {
-        int slot;
-        uint32_t threadLocale;
-        bool operator==(const Call& o) const { return slot == o.slot && threadLocale == o.threadLocale; }
-    };
-
-    TableSession();
-    TableSession(const TableSession&) = delete;
-    TableSession& operator=(const TableSession&) = delete;
-
-    // The session as the service object receives it.
-    ISHostSession* Get() { return reinterpret_cast<ISHostSession*>(this); }
-    ULONG Refs() const { return static_cast<ULONG>(m_refs); }
-
-    // What the four positions answer; a position in failing answers E_FAIL.
-    LCID locale = 0x0407;
-    std::u16string cluster;
-    std::u16string serverFilter;
-    std::u16string logonToken;
-    std::set<int> failing;
-
-    std::vector<Call> Calls() const;
-    std::vector<int> Slots() const;
-    void ClearCalls();
-    void Record(int slot);
-
-    template <int Slot>
-    static HRESULT STDMETHODCALLTYPE Reserved(TableSession* self);
-
-private:
-    friend struct TableSessionAccess;
-    LONG m_refs = 1;
-    mutable std::mutex m_mutex;
-    std::vector<Call> m_calls;
-};
-
-std::ostream& operator<<(std::ostream& out, const TableSession::Call& call);
 
 // --- the module's objects ----------------------------------------------------
 
@@ -88,46 +27,30 @@ struct ServiceUnderTest {
 };
 ServiceUnderTest MakeService();
 
-template <class Class, class Interface>
-ScopedComPtr<Interface> Make(REFIID riid)
+// A session of the host program with one reference for the caller.
+inline ScopedComPtr<ISHostSession> MakeSession(const CHostSession::Settings& settings)
 {
-    ScopedComPtr<Interface> object;
-    EXPECT_HR(S_OK, Class::_CreatorClass::CreateInstance(nullptr, riid, object.ReceiveVoid()));
-    return object;
+    return ScopedComPtr<ISHostSession>(CHostSession::Create(settings));
 }
 
 // A comment of this module with a source document and a text.
 ScopedComPtr<ISComment> MakeComment(const std::u16string& source, const std::u16string& text);
-// A request of the class, holding the comment.
-template <class Class, class Interface>
-ScopedComPtr<Interface> MakeRequest(REFIID riid, ISComment* comment)
+// A request of the module's class for kind; it holds a comment of document
+// doc with text and, unless it is -1, the comment id.
+ScopedComPtr<ISCommentRequest> Request(CommentRequestType kind, const std::u16string& doc,
+                                       const std::u16string& text = u"", LONG id = -1);
+inline ScopedComPtr<ISCommentRequest> AddRequest(const std::u16string& doc, const std::u16string& text)
 {
-    ScopedComPtr<Interface> request = Make<Class, Interface>(riid);
-    if (request) {
-        EXPECT_HR(S_OK, request->put_Comment(comment));
-    }
-    return request;
+    return Request(AddCommentRequestType, doc, text);
 }
-ScopedComPtr<ISCommentRequest> AddRequest(const std::u16string& source, const std::u16string& text);
 // A get request of the document; hidden: ask for hidden comments too; the sort
 // parameter (attribute, order) when attribute >= 0; a TOP qualifier when top > 0.
-ScopedComPtr<ISCommentRequest> GetRequest(const std::u16string& source, int attribute = -1, int order = 0,
-                                          int top = 0, bool hidden = false);
-
-// A request of another implementation: it reports any kind and holds a comment
-// of this module.
-ScopedComPtr<ISCommentRequest> ForeignRequest(CommentRequestType kind, ISComment* comment);
-
-// --- the six operations --------------------------------------------------------
+ScopedComPtr<ISCommentRequest> GetRequest(const std::u16string& doc, int attribute = -1, int order = 0, int top = 0,
+                                          bool hidden = false);
+ScopedComPtr<ISCommentRequest> HideRequest(const std::u16string& doc, const std::vector<LONG>& ids);
+ScopedComPtr<ISCommentRequest> DuplicateRequest(const std::u16string& doc, const std::u16string& target);
 
 using Operation = HRESULT (STDMETHODCALLTYPE ISLumoCommentaryService::*)(ISCommentRequest*, ISCommentResponse**);
-struct OperationCase {
-    const char* name;       // for test names
-    const char* traceName;  // what the trace lines show
-    Operation call;
-};
-extern const OperationCase kOperations[6];
-std::ostream& operator<<(std::ostream& out, const OperationCase& op);
 
 // --- responses -----------------------------------------------------------------
 
@@ -151,62 +74,44 @@ Reply Read(ISCommentResponse* response);
 std::vector<std::string> Texts(const Reply& reply);
 std::vector<LONG> Ids(const Reply& reply);
 
+// Runs one operation; the response (when one is handed out) as the client
+// reads it.
+Reply Call(ISLumoCommentaryService* service, Operation op, ISCommentRequest* request, HRESULT expected = S_OK);
+
 // --- the services of the run (scripts/with-services.sh) --------------------------
 
 struct Services {
     std::string naming;
     std::string secret;
-    std::vector<std::string> serverNames;
     std::vector<int> serverPids;
     std::vector<std::string> requestLogs;
 
     // The environment that with-services.sh exports; empty naming when the
     // program runs without it.
     static const Services& Get();
-    // Points the framework at the run's Naming Service and logs the user on
-    // (once per program).
-    static void LogOn();
     // Lines in the servers' request logs: one per request received.
-    long RequestCount() const;
     std::vector<long> RequestCounts() const;
+    long RequestCount() const
+    {
+        const std::vector<long> counts = RequestCounts();
+        return std::accumulate(counts.begin(), counts.end(), 0L);
+    }
 };
 
-// The user the tests log on as, and the session every connected test uses.
+// The user the tests log on as.
 constexpr char16_t kTestUser[] = u"service-test";
 
-// A service object bound to a table session with the logged-on user's token
-// and connected to the run's servers.
+// A service object bound to a host session with the logged-on user's token
+// (locale 0x0407) and connected to the run's servers.
 struct ConnectedService {
-    TableSession session;
+    ScopedComPtr<ISHostSession> session;
     ServiceUnderTest so;
 };
-// Fails the current test when binding or connecting fails.
+// Logs on (once per program) and connects; fails the current test when
+// binding or connecting fails.
 void Connect(ConnectedService& connected);
 
 // A name that no earlier run of the program used for a document.
-std::u16string UniqueDocument(const char* stem);
-
-// A thread of the Windows kind: one that the C++ library starts is unknown
-// to Wine and must not call into the object runtime.  Joined at the latest
-// when destroyed.
-class WinThread {
-public:
-    explicit WinThread(std::function<void()> body);
-    ~WinThread() { Join(); }
-    WinThread(const WinThread&) = delete;
-    WinThread& operator=(const WinThread&) = delete;
-    void Join();
-
-private:
-    static DWORD WINAPI Main(void* self);
-    std::function<void()> m_body;
-    HANDLE m_handle = nullptr;
-};
-
-// --- trace lines -----------------------------------------------------------------
-
-// Replaces each distinct object address (0x + 16 hex digits) by @1, @2, ... in
-// order of first appearance, so that lines of one object keep one name.
-std::vector<std::string> MaskAddresses(const std::vector<std::string>& lines);
+std::u16string UniqueDocument(const std::string& stem);
 
 }  // namespace svctest

@@ -5,12 +5,8 @@
 // the kill most likely falls between an add's execution and its reply.
 #include "tests/winelib/support/WinelibGTest.h"
 
-#include <windows.h>
-#include <objbase.h>
-
 #include <algorithm>
 #include <atomic>
-#include <map>
 #include <set>
 
 #include "tests/winelib/service/ServiceTestSupport.h"
@@ -20,12 +16,6 @@ extern "C" int kill(int pid, int signal);
 
 using namespace comtest;
 using namespace svctest;
-
-namespace {
-
-constexpr int kSigKill = 9;
-
-}  // namespace
 
 TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
 {
@@ -38,9 +28,8 @@ TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
 
     // The server this object talks to is the one whose log grows.
     const std::vector<long> before = services.RequestCounts();
-    ScopedComPtr<ISCommentResponse> warmUp;
-    ASSERT_HR(S_OK, service->AddComment(AddRequest(doc, u"warm-up").Get(), warmUp.Receive()));
-    ASSERT_EQ("AddCommentSuccessResponse", Read(warmUp.Get()).cls);
+    ASSERT_EQ("AddCommentSuccessResponse",
+              Call(service, &ISLumoCommentaryService::AddComment, AddRequest(doc, u"warm-up").Get()).cls);
     const std::vector<long> after = services.RequestCounts();
     const size_t victim = after[0] > before[0] ? 0 : 1;
     ASSERT_GT(after[victim], before[victim]);
@@ -51,16 +40,14 @@ TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
     WinThread killer([&] {
         while (done.load() < kKillAfter) Sleep(1);
         Sleep(8);  // into the next call, which the servers answer 20 ms after running it
-        killed = kill(services.serverPids[victim], kSigKill) == 0 ? 1 : -1;
+        killed = kill(services.serverPids[victim], 9 /* SIGKILL */) == 0 ? 1 : -1;
     });
     std::multiset<std::string> succeeded{"warm-up"};
     int withoutResponse = 0;
     for (int i = 0; i < kAdds; ++i) {
         const std::string text = "add-" + std::to_string(i);
         ScopedComPtr<ISCommentResponse> response;
-        EXPECT_HR(S_OK, service->AddComment(AddRequest(doc, SWCharString::fromUtf8(text).str()).Get(),
-                                            response.Receive()))
-            << text;
+        EXPECT_HR(S_OK, service->AddComment(AddRequest(doc, Wide(text)).Get(), response.Receive())) << text;
         if (response) {
             const Reply reply = Read(response.Get());
             EXPECT_EQ("AddCommentSuccessResponse", reply.cls) << text << ": " << reply.description;
@@ -74,14 +61,9 @@ TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
     EXPECT_EQ(1, killed) << "the server was killed";
     EXPECT_TRUE(succeeded.count("add-" + std::to_string(kAdds - 1))) << "the other server took over";
 
-    ScopedComPtr<ISCommentResponse> listed;
-    ASSERT_HR(S_OK, service->GetComment(GetRequest(doc, -1, 0, 0, true).Get(), listed.Receive()));
-    const std::vector<std::string> stored = Texts(Read(listed.Get()));
-    EXPECT_EQ(std::vector<std::string>(succeeded.begin(), succeeded.end()),
-              [&] {
-                  std::vector<std::string> sorted = stored;
-                  std::sort(sorted.begin(), sorted.end());
-                  return sorted;
-              }())
+    std::vector<std::string> stored = Texts(Call(service, &ISLumoCommentaryService::GetComment,
+                                                 GetRequest(doc, -1, 0, 0, true).Get()));
+    std::sort(stored.begin(), stored.end());
+    EXPECT_EQ(std::vector<std::string>(succeeded.begin(), succeeded.end()), stored)
         << withoutResponse << " call(s) ended without a response";
 }

@@ -4,21 +4,12 @@
 // concurrent use of one object.
 #include "tests/winelib/support/WinelibGTest.h"
 
-#include <windows.h>
-#include <objbase.h>
-#include <oleauto.h>
-
 #include <algorithm>
 #include <memory>
 #include <regex>
 
 #include "com/CComAddCommentRequest.h"
-#include "com/CComDeleteCommentRequest.h"
-#include "com/CComDuplicateCommentRequest.h"
-#include "com/CComHideCommentRequest.h"
-#include "com/CComModifyCommentRequest.h"
 #include "module/LumoCommentaryModule.h"
-#include "platform/foundation/STraceCapture.h"
 #include "platform/framework/SessionManager.h"
 #include "tests/winelib/service/ServiceTestSupport.h"
 
@@ -27,151 +18,119 @@ using namespace svctest;
 
 namespace {
 
-const char kFixedDescription[] = "Comment-Request validation failed: Invalid comment parameter(s) set";
+using Service = ISLumoCommentaryService;
 
-// Runs one operation; the response (when one is handed out) as the client reads it.
-Reply Call(ISLumoCommentaryService* service, Operation op, ISCommentRequest* request, HRESULT expected = S_OK)
-{
-    ScopedComPtr<ISCommentResponse> response;
-    EXPECT_HR(expected, (service->*op)(request, response.Receive()));
-    return Read(response.Get());
-}
+// A request of another implementation: it reports any kind and holds a comment
+// of this module.  It lives on the caller's stack.
+class ForeignRequest : public ISCommentRequest {
+public:
+    ForeignRequest(CommentRequestType kind, ISComment* comment) : m_kind(kind), m_comment(comment) {}
+    STDMETHOD(QueryInterface)(REFIID riid, void** out) override
+    {
+        const bool known = IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ISCommentRequest);
+        *out = known ? static_cast<ISCommentRequest*>(this) : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHOD_(ULONG, AddRef)() override { return 2; }
+    STDMETHOD_(ULONG, Release)() override { return 1; }
+    STDMETHOD(GetTypeInfoCount)(UINT*) override { return E_NOTIMPL; }
+    STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHOD(Invoke)(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }
+    STDMETHOD(get_RequestType)(CommentRequestType* kind) override
+    {
+        *kind = m_kind;
+        return S_OK;
+    }
+    STDMETHOD(get_Comment)(ISComment** comment) override
+    {
+        m_comment->AddRef();
+        *comment = m_comment;
+        return S_OK;
+    }
+    STDMETHOD(put_Comment)(ISComment*) override { return E_NOTIMPL; }
+    STDMETHOD(ToJSON)(BSTR*) override { return E_NOTIMPL; }
 
-ScopedComPtr<ISCommentRequest> ModifyRequest(const std::u16string& doc, LONG id, const std::u16string& text)
-{
-    ScopedComPtr<ISComment> comment = MakeComment(doc, text);
-    EXPECT_HR(S_OK, comment->put_CommentId(id));
-    return MakeRequest<CComModifyCommentRequest, ISCommentRequest>(IID_ISModifyCommentRequest, comment.Get());
-}
-
-ScopedComPtr<ISCommentRequest> DeleteRequest(const std::u16string& doc, LONG id)
-{
-    ScopedComPtr<ISComment> comment = MakeComment(doc, u"");
-    EXPECT_HR(S_OK, comment->put_CommentId(id));
-    return MakeRequest<CComDeleteCommentRequest, ISCommentRequest>(IID_ISDeleteCommentRequest, comment.Get());
-}
-
-ScopedComPtr<ISCommentRequest> HideRequest(const std::u16string& doc, const std::vector<LONG>& ids)
-{
-    ScopedComPtr<ISComment> comment = MakeComment(doc, u"");
-    ScopedComPtr<ISHideCommentRequest> request =
-        MakeRequest<CComHideCommentRequest, ISHideCommentRequest>(IID_ISHideCommentRequest, comment.Get());
-    for (LONG id : ids) EXPECT_HR(S_OK, request->Add(id));
-    return ScopedComPtr<ISCommentRequest>(request.Release());
-}
-
-ScopedComPtr<ISCommentRequest> DuplicateRequest(const std::u16string& doc, const std::u16string& target)
-{
-    ScopedComPtr<ISComment> comment = MakeComment(doc, u"");
-    ScopedComPtr<ISDuplicateCommentRequest> request = MakeRequest<CComDuplicateCommentRequest, ISDuplicateCommentRequest>(
-        IID_ISDuplicateCommentRequest, comment.Get());
-    ScopedBstr targetText(target.c_str());
-    EXPECT_HR(S_OK, request->put_TargetDocumentCUID(targetText.Get()));
-    return ScopedComPtr<ISCommentRequest>(request.Release());
-}
-
-// The fixed error response of a request that never leaves the module.
-void ExpectFixedError(const Reply& reply)
-{
-    EXPECT_EQ("CommentErrorResponse", reply.cls);
-    EXPECT_EQ(-1, reply.status);
-    EXPECT_EQ(kFixedDescription, reply.description);
-    EXPECT_EQ(5, reply.type);
-    EXPECT_EQ("CMNTRY 011", reply.errorCode);
-}
+private:
+    CommentRequestType m_kind;
+    ISComment* m_comment;  // the caller's
+};
 
 class ServiceE2E : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(Connect(m_connected)); }
-    ISLumoCommentaryService* Service() const { return m_connected.so.service.Get(); }
+    Reply Run(Operation op, const ScopedComPtr<ISCommentRequest>& request)
+    {
+        return Call(m_connected.so.service.Get(), op, request.Get());
+    }
 
     ConnectedService m_connected;
 };
+
+// A response as class|StatusCode|Description|ResponseType|ErrorCode.
+std::string Summary(const Reply& r)
+{
+    return r.cls + "|" + std::to_string(r.status) + "|" + r.description + "|" + std::to_string(r.type) + "|" + r.errorCode;
+}
+// The fixed error response of a request that never leaves the module.
+const char kFixedError[] =
+    "CommentErrorResponse|-1|Comment-Request validation failed: Invalid comment parameter(s) set|5|CMNTRY 011";
 
 }  // namespace
 
 TEST_F(ServiceE2E, EveryOperationGoesFromRequestObjectToResponseObject)
 {
-    ISLumoCommentaryService* service = Service();
-    const std::u16string doc = UniqueDocument("every-operation");
-    const std::u16string copy = doc + u"-copy";
+    const std::u16string doc = UniqueDocument("every-operation"), copy = doc + u"-copy";
     for (const char16_t* text : {u"first", u"second", u"third"}) {
-        const Reply added = Call(service, &ISLumoCommentaryService::AddComment, AddRequest(doc, text).Get());
-        EXPECT_EQ("AddCommentSuccessResponse", added.cls);
-        EXPECT_EQ(0, added.status);
-        EXPECT_EQ("success", added.description);
-        EXPECT_EQ(1, added.type);
+        EXPECT_EQ("AddCommentSuccessResponse|0|success|1|", Summary(Run(&Service::AddComment, AddRequest(doc, text))));
         Sleep(3);  // distinct creation times, so that sorting by them is decided by them
     }
-
-    const Reply oldest = Call(service, &ISLumoCommentaryService::GetComment, GetRequest(doc, 1, 0).Get());
-    EXPECT_EQ("GetCommentSuccessResponse", oldest.cls);
-    EXPECT_EQ(2, oldest.type);
+    const Reply oldest = Run(&Service::GetComment, GetRequest(doc, 1, 0));
+    EXPECT_EQ("GetCommentSuccessResponse|0|success|2|", Summary(oldest));
     ASSERT_EQ((std::vector<std::string>{"first", "second", "third"}), Texts(oldest));
     for (const CommentView& c : oldest.comments) EXPECT_EQ(Utf8(doc), c.source);
     const std::vector<LONG> ids = Ids(oldest);
     EXPECT_EQ((std::vector<std::string>{"third", "second", "first"}),
-              Texts(Call(service, &ISLumoCommentaryService::GetComment, GetRequest(doc, 1, 1).Get())));
-    EXPECT_EQ((std::vector<std::string>{"third", "second"}),
-              Texts(Call(service, &ISLumoCommentaryService::GetComment, GetRequest(doc, 1, 1, 2).Get())));
+              Texts(Run(&Service::GetComment, GetRequest(doc, 1, 1))));
+    EXPECT_EQ((std::vector<std::string>{"third", "second"}), Texts(Run(&Service::GetComment, GetRequest(doc, 1, 1, 2))));
 
-    const Reply modified =
-        Call(service, &ISLumoCommentaryService::ModifyComment, ModifyRequest(doc, ids[0], u"first, restated").Get());
-    EXPECT_EQ("ModifyCommentSuccessResponse", modified.cls);
-    EXPECT_EQ(3, modified.type);
+    EXPECT_EQ("ModifyCommentSuccessResponse|0|success|3|",
+              Summary(Run(&Service::ModifyComment, Request(ModifyCommentRequestType, doc, u"first, restated", ids[0]))));
     EXPECT_EQ((std::vector<std::string>{"second", "third", "first, restated"}),
-              Texts(Call(service, &ISLumoCommentaryService::GetComment, GetRequest(doc, 0, 0).Get())))
+              Texts(Run(&Service::GetComment, GetRequest(doc, 0, 0))))
         << "sorted by last-modified time, the restated one comes last";
 
-    const Reply hidden = Call(service, &ISLumoCommentaryService::HideComments, HideRequest(doc, {ids[1]}).Get());
-    EXPECT_EQ("HideCommentSuccessResponse", hidden.cls);
-    EXPECT_EQ(7, hidden.type);
+    EXPECT_EQ("HideCommentSuccessResponse|0|success|7|", Summary(Run(&Service::HideComments, HideRequest(doc, {ids[1]}))));
     EXPECT_EQ((std::vector<std::string>{"first, restated", "third"}),
-              Texts(Call(service, &ISLumoCommentaryService::GetComment, GetRequest(doc, 1, 0).Get())));
-    const Reply withHidden = Call(service, &ISLumoCommentaryService::GetComment, GetRequest(doc, 1, 0, 0, true).Get());
+              Texts(Run(&Service::GetComment, GetRequest(doc, 1, 0))));
+    const Reply withHidden = Run(&Service::GetComment, GetRequest(doc, 1, 0, 0, true));
     ASSERT_EQ(3u, withHidden.comments.size());
-    EXPECT_EQ((std::vector<bool>{false, true, false}),
-              (std::vector<bool>{withHidden.comments[0].hidden, withHidden.comments[1].hidden,
-                                 withHidden.comments[2].hidden}));
+    EXPECT_EQ("0 1 0", std::to_string(withHidden.comments[0].hidden) + " " + std::to_string(withHidden.comments[1].hidden) +
+                           " " + std::to_string(withHidden.comments[2].hidden));
 
-    const Reply duplicated =
-        Call(service, &ISLumoCommentaryService::DuplicateComments, DuplicateRequest(doc, copy).Get());
-    EXPECT_EQ("DuplicateCommentSuccessResponse", duplicated.cls);
-    EXPECT_EQ(8, duplicated.type);
-    const Reply copied = Call(service, &ISLumoCommentaryService::GetComment, GetRequest(copy, 1, 0, 0, true).Get());
+    EXPECT_EQ("DuplicateCommentSuccessResponse|0|success|8|",
+              Summary(Run(&Service::DuplicateComments, DuplicateRequest(doc, copy))));
+    const Reply copied = Run(&Service::GetComment, GetRequest(copy, 1, 0, 0, true));
     EXPECT_EQ(Texts(withHidden), Texts(copied));
     for (const CommentView& c : copied.comments) {
         EXPECT_EQ(Utf8(copy), c.source);
         EXPECT_EQ(ids.end(), std::find(ids.begin(), ids.end(), c.id)) << "copies get new ids";
     }
 
-    const Reply deleted = Call(service, &ISLumoCommentaryService::DeleteComment, DeleteRequest(doc, ids[2]).Get());
-    EXPECT_EQ("DeleteCommentSuccessResponse", deleted.cls);
-    EXPECT_EQ(4, deleted.type);
-    EXPECT_EQ((std::vector<LONG>{ids[0], ids[1]}),
-              Ids(Call(service, &ISLumoCommentaryService::GetComment, GetRequest(doc, 1, 0, 0, true).Get())));
-
-    const Reply missing = Call(service, &ISLumoCommentaryService::DeleteComment, DeleteRequest(doc, ids[2]).Get());
-    EXPECT_EQ("CommentErrorResponse", missing.cls);
-    EXPECT_EQ(5, missing.type);
-    EXPECT_EQ(404, missing.status);
-    EXPECT_EQ("CMNTRY 301", missing.errorCode);
-
-    // One logon-token query per operation, under the session's locale.
-    const std::vector<TableSession::Call> calls = m_connected.session.Calls();
-    EXPECT_EQ(16u, calls.size());
-    for (const TableSession::Call& call : calls) EXPECT_EQ((TableSession::Call{TableSession::kRequestLogonToken, 0x0407}), call);
+    const std::string missing = "CommentErrorResponse|404|Comment not found: " + std::to_string(ids[2]) + "|5|CMNTRY 301";
+    for (const std::string& expected : {std::string("DeleteCommentSuccessResponse|0|success|4|"), missing})
+        EXPECT_EQ(expected, Summary(Run(&Service::DeleteComment, Request(DeleteCommentRequestType, doc, u"", ids[2]))));
+    EXPECT_EQ((std::vector<LONG>{ids[0], ids[1]}), Ids(Run(&Service::GetComment, GetRequest(doc, 1, 0, 0, true))));
 }
 
 TEST_F(ServiceE2E, AnyOperationDoesWhatTheRequestsKindSays)
 {
     const std::u16string doc = UniqueDocument("kind-decides");
     for (const char16_t* text : {u"one", u"two"}) {
-        const Reply added = Call(Service(), &ISLumoCommentaryService::DeleteComment, AddRequest(doc, text).Get());
-        EXPECT_EQ("AddCommentSuccessResponse", added.cls);
+        EXPECT_EQ("AddCommentSuccessResponse", Run(&Service::DeleteComment, AddRequest(doc, text)).cls);
         Sleep(3);
     }
-    const Reply got = Call(Service(), &ISLumoCommentaryService::AddComment, GetRequest(doc, 1, 0).Get());
+    const Reply got = Run(&Service::AddComment, GetRequest(doc, 1, 0));
     EXPECT_EQ("GetCommentSuccessResponse", got.cls);
     EXPECT_EQ((std::vector<std::string>{"one", "two"}), Texts(got));
 }
@@ -180,125 +139,91 @@ TEST_F(ServiceE2E, RequestsWithoutAModelRequestNeverLeaveTheModule)
 {
     const std::u16string doc = UniqueDocument("refused");
     ScopedComPtr<ISComment> comment = MakeComment(doc, u"a valid comment");
-    struct Case {
-        const char* name;
-        ScopedComPtr<ISCommentRequest> request;
-    };
-    Case cases[] = {
-        {"kind 0", ForeignRequest(InvalidCommentRequestType, comment.Get())},
-        {"kind 5", ForeignRequest(TestConnectionRequestType, comment.Get())},
-        {"kind 9", ForeignRequest(static_cast<CommentRequestType>(9), comment.Get())},
-        {"null request", ScopedComPtr<ISCommentRequest>()},
-        {"add without text", AddRequest(doc, u"")},
-        {"add without comment", MakeRequest<CComAddCommentRequest, ISCommentRequest>(IID_ISAddCommentRequest, nullptr)},
-    };
+    ForeignRequest kind0(InvalidCommentRequestType, comment.Get()), kind5(TestConnectionRequestType, comment.Get()),
+        kind9(static_cast<CommentRequestType>(9), comment.Get());
+    const auto withoutText = AddRequest(doc, u"");
+    const auto withoutComment = Make<CComAddCommentRequest, ISCommentRequest>(IID_ISAddCommentRequest);
+    const auto withForeignComment = Make<CComAddCommentRequest, ISCommentRequest>(IID_ISAddCommentRequest);
+    ScopedComPtr<IUnknown> foreign;  // the free-threaded marshaler's IUnknown, as a comment of no class of ours
+    ASSERT_HR(S_OK, CoCreateFreeThreadedMarshaler(nullptr, foreign.Receive()));
+    ASSERT_HR(S_OK, withForeignComment->put_Comment(reinterpret_cast<ISComment*>(foreign.Get())));
+    const std::pair<const char*, ISCommentRequest*> cases[] = {
+        {"kind 0", &kind0}, {"kind 5", &kind5}, {"kind 9", &kind9}, {"null request", nullptr},
+        {"add without text", withoutText.Get()}, {"add without comment", withoutComment.Get()},
+        {"add with another implementation's comment", withForeignComment.Get()}};
     const Services& services = Services::Get();
     const long before = services.RequestCount();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ExpectFixedError(Call(Service(), &ISLumoCommentaryService::AddComment, c.request.Get()));
-    }
+    for (const auto& [name, request] : cases)
+        EXPECT_EQ(kFixedError, Summary(Call(m_connected.so.service.Get(), &Service::AddComment, request))) << name;
     EXPECT_EQ(before, services.RequestCount()) << "no request reached a server";
-    Call(Service(), &ISLumoCommentaryService::AddComment, AddRequest(doc, u"sent").Get());
+    Run(&Service::AddComment, AddRequest(doc, u"sent"));
     EXPECT_EQ(before + 1, services.RequestCount()) << "the request logs count what arrives";
-}
-
-TEST_F(ServiceE2E, AFailedReconnectKeepsTheFirstConnection)
-{
-    m_connected.session.failing = {TableSession::kServerFilter};
-    EXPECT_HR(E_FAIL, m_connected.so.internal->SetImplPointers(u"again", u"e2e"));
-    const Reply added = Call(Service(), &ISLumoCommentaryService::AddComment,
-                            AddRequest(UniqueDocument("kept"), u"still connected").Get());
-    EXPECT_EQ("AddCommentSuccessResponse", added.cls);
 }
 
 // --- trace ----------------------------------------------------------------------------
 
 namespace {
 
-// Numbers that differ from run to run (ids, times) become '#'.
-std::string MaskNumbers(std::string line)
+// The lines of one add, addresses masked; numbers that differ from run to run
+// (ids, times) become '#'.
+std::vector<std::string> TraceOfAdd(ISLumoCommentaryService* service, ISCommentRequest* request,
+                                    std::vector<STraceRecord>* records = nullptr)
 {
     static const std::regex varying("\"(commentId|lastmodifiedtimestamp|creationtimestamp)\":[0-9]+");
-    return std::regex_replace(line, varying, "\"$1\":#");
+    STraceCapture capture(14);
+    ScopedComPtr<ISCommentResponse> response;
+    EXPECT_HR(S_OK, service->AddComment(request, response.Receive()));
+    if (records) *records = capture.records();
+    std::vector<std::string> lines = MaskAddresses(capture.linesUtf8());
+    for (std::string& line : lines) line = std::regex_replace(line, varying, "\"$1\":#");
+    return lines;
 }
 
-std::string In(const std::string& method, const std::string& at) { return InLine(method, at); }
-std::string Out(const std::string& method, const std::string& at) { return OutLine(method, at); }
+// The lines of an add around the given ones: the entry lines, the
+// handed-over DoOperations line and the request read through its interface
+// before them, the exit lines after them.
+std::vector<std::string> AddLines(const std::vector<std::string>& middle)
+{
+    const std::string service = "CComLumoCommentaryService::", add = "CComAddCommentRequest::";
+    std::vector<std::string> lines = {
+        InLine(service + "AddComment", "@1"), InLine(service + "DoOperations", "@1"), service + "DoOperations",
+        InLine(add + "get_RequestType", "@2"), OutLine(add + "get_RequestType", "@2"),
+        InLine(add + "get_Comment", "@2"),     OutLine(add + "get_Comment", "@2")};
+    lines.insert(lines.end(), middle.begin(), middle.end());
+    lines.push_back(OutLine(service + "DoOperations", "@1"));
+    lines.push_back(OutLine(service + "AddComment", "@1"));
+    return lines;
+}
 
 }  // namespace
 
 TEST_F(ServiceE2E, TraceOfAnAdd)
 {
     const std::u16string doc = UniqueDocument("traced");
-    ScopedComPtr<ISCommentRequest> request = AddRequest(doc, u"traced \"text\"");
-    const std::string token = SessionManager::getServerSession()->getLogonToken().toUtf8();
-    const std::string user = SWCharString(kTestUser).toUtf8();  // the server names the caller by the token's user
-    std::vector<std::string> lines;
+    const std::string d = Utf8(doc), token = SessionManager::getServerSession()->getLogonToken().toUtf8();
+    const std::string user = Utf8(kTestUser);  // the server names the caller by the token's user
     std::vector<STraceRecord> records;
-    {
-        STraceCapture capture(14);
-        ScopedComPtr<ISCommentResponse> response;
-        ASSERT_HR(S_OK, Service()->AddComment(request.Get(), response.Receive()));
-        lines = capture.linesUtf8();
-        records = capture.records();
-    }
-    for (std::string& line : lines) line = MaskNumbers(line);
-    const std::string service = "CComLumoCommentaryService::", add = "CComAddCommentRequest::";
-    const std::string d = Utf8(doc);
-    EXPECT_EQ((std::vector<std::string>{
-                  In(service + "AddComment", "@1"),
-                  In(service + "DoOperations", "@1"),
-                  "CComLumoCommentaryService::DoOperations",
-                  In(add + "get_RequestType", "@2"),
-                  Out(add + "get_RequestType", "@2"),
-                  In(add + "get_Comment", "@2"),
-                  Out(add + "get_Comment", "@2"),
-                  "Request JSON: {\"requestType\":1,\"logonToken\":\"" + token + "\",\"comment\":{\"sourceCUID\":\"" + d +
-                      "\",\"text\":\"traced \\\"text\\\"\",\"hidden\":false,\"lastmodifiedtimestamp\":-1,"
-                      "\"creationtimestamp\":-1}} ",
-                  "Response JSON: {\"statusCode\":0,\"description\":\"success\",\"responseType\":1,\"comment\":{"
-                  "\"sourceCUID\":\"" + d + "\",\"ownerCUID\":\"" + user + "\",\"text\":\"traced \\\"text\\\"\","
-                  "\"commentId\":#,\"userName\":\"" + user + "\",\"lastModifiedUserCuid\":\"" + user +
-                      "\",\"lastModifiedUserName\":\"" + user + "\",\"hidden\":false,\"lastmodifiedtimestamp\":#,"
-                      "\"creationtimestamp\":#}} ",
-                  Out(service + "DoOperations", "@1"),
-                  Out(service + "AddComment", "@1"),
-              }),
-              MaskAddresses(lines));
+    EXPECT_EQ(AddLines({"Request JSON: {\"requestType\":1,\"logonToken\":\"" + token + "\",\"comment\":{\"sourceCUID\":\"" +
+                            d + "\",\"text\":\"traced \\\"text\\\"\",\"hidden\":false,\"lastmodifiedtimestamp\":-1,"
+                                "\"creationtimestamp\":-1}} ",
+                        "Response JSON: {\"statusCode\":0,\"description\":\"success\",\"responseType\":1,\"comment\":{"
+                        "\"sourceCUID\":\"" + d + "\",\"ownerCUID\":\"" + user + "\",\"text\":\"traced \\\"text\\\"\","
+                        "\"commentId\":#,\"userName\":\"" + user + "\",\"lastModifiedUserCuid\":\"" + user +
+                            "\",\"lastModifiedUserName\":\"" + user + "\",\"hidden\":false,\"lastmodifiedtimestamp\":#,"
+                            "\"creationtimestamp\":#}} "}),
+              TraceOfAdd(m_connected.so.service.Get(), AddRequest(doc, u"traced \"text\"").Get(), &records));
     ASSERT_GE(records.size(), 3u);
-    EXPECT_EQ(0, records[2].level);
-    EXPECT_EQ(2, records[2].flag) << "the DoOperations line is handed over with trace flag 2";
+    EXPECT_EQ("0 2", std::to_string(records[2].level) + " " + std::to_string(records[2].flag))
+        << "the DoOperations line is handed over at level 0 with trace flag 2";
 }
 
 TEST_F(ServiceE2E, TraceOfAnInvalidAdd)
 {
-    ScopedComPtr<ISCommentRequest> request = AddRequest(UniqueDocument("traced-invalid"), u"");
-    std::vector<std::string> lines;
-    {
-        STraceCapture capture(14);
-        ScopedComPtr<ISCommentResponse> response;
-        ASSERT_HR(S_OK, Service()->AddComment(request.Get(), response.Receive()));
-        lines = capture.linesUtf8();
-    }
-    const std::string service = "CComLumoCommentaryService::", add = "CComAddCommentRequest::";
     const std::string validation = "AddCommentRequest::isValidComment: Comment Text and Source ID cannot be null";
-    EXPECT_EQ((std::vector<std::string>{
-                  In(service + "AddComment", "@1"),
-                  In(service + "DoOperations", "@1"),
-                  "CComLumoCommentaryService::DoOperations",
-                  In(add + "get_RequestType", "@2"),
-                  Out(add + "get_RequestType", "@2"),
-                  In(add + "get_Comment", "@2"),
-                  Out(add + "get_Comment", "@2"),
-                  validation,
-                  "CComLumoCommentaryService::ToCommentRequestJSON: AddCommentRequestType - Comment is not valid",
-                  validation,
-                  "CComLumoCommentaryService::DoOperations Comment request is NULL",
-                  Out(service + "DoOperations", "@1"),
-                  Out(service + "AddComment", "@1"),
-              }),
-              MaskAddresses(lines));
+    EXPECT_EQ(AddLines({validation,
+                        "CComLumoCommentaryService::ToCommentRequestJSON: AddCommentRequestType - Comment is not valid",
+                        validation, "CComLumoCommentaryService::DoOperations Comment request is NULL"}),
+              TraceOfAdd(m_connected.so.service.Get(), AddRequest(UniqueDocument("traced-invalid"), u"").Get()));
 }
 
 // --- concurrency -------------------------------------------------------------------------
@@ -306,42 +231,37 @@ TEST_F(ServiceE2E, TraceOfAnInvalidAdd)
 namespace {
 
 // One thread's rounds on the shared service object, in the multithreaded
-// apartment; every reply is checked against the thread's own request.
-// Failures are collected with their round and reported by the test.
+// apartment, each with the thread's own request and response objects; every
+// reply is checked against the thread's own request.  Failures are collected
+// with their round and reported by the test.
 void Rounds(ISLumoCommentaryService* service, int thread, int rounds, std::vector<std::string>& failures)
 {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    auto fail = [&](int round, const std::string& what) {
-        failures.push_back("thread " + std::to_string(thread) + " round " + std::to_string(round) + ": " + what);
-    };
-    const std::u16string doc = UniqueDocument(("concurrent-" + std::to_string(thread)).c_str());
+    const std::u16string doc = UniqueDocument("concurrent-" + std::to_string(thread));
     for (int round = 0; round < rounds; ++round) {
         const std::string tag = "t" + std::to_string(thread) + "-r" + std::to_string(round);
-        const std::u16string text = SWCharString::fromUtf8(tag).str();
-        auto call = [&](Operation op, ISCommentRequest* request) {
+        auto fail = [&](const std::string& what) { failures.push_back(tag + ": " + what); };
+        auto call = [&](Operation op, const ScopedComPtr<ISCommentRequest>& request) {
             ScopedComPtr<ISCommentResponse> response;
-            const HRESULT hr = (service->*op)(request, response.Receive());
-            if (hr != S_OK || !response) fail(round, "no response");
+            if ((service->*op)(request.Get(), response.Receive()) != S_OK || !response) fail("no response");
             return Read(response.Get());
         };
-        if (call(&ISLumoCommentaryService::AddComment, AddRequest(doc, text).Get()).type != 1) fail(round, "add");
-        const Reply got = call(&ISLumoCommentaryService::GetComment, GetRequest(doc).Get());
-        if (got.type != 2 || got.comments.size() != 1 || got.comments[0].text != tag ||
-            got.comments[0].source != Utf8(doc)) {
-            fail(round, "get answered another request");
+        if (call(&Service::AddComment, AddRequest(doc, Wide(tag))).type != 1) fail("add");
+        const Reply got = call(&Service::GetComment, GetRequest(doc));
+        if (got.type != 2 || Texts(got) != std::vector<std::string>{tag} || got.comments[0].source != Utf8(doc)) {
+            fail("get answered another request");
             continue;
         }
         const LONG id = got.comments[0].id;
-        if (call(&ISLumoCommentaryService::ModifyComment, ModifyRequest(doc, id, text + u"-changed").Get()).type != 3)
-            fail(round, "modify");
-        if (call(&ISLumoCommentaryService::HideComments, HideRequest(doc, {id}).Get()).type != 7) fail(round, "hide");
-        const std::u16string copy = doc + u"-copy-" + SWCharString::fromUtf8(std::to_string(round)).str();
-        if (call(&ISLumoCommentaryService::DuplicateComments, DuplicateRequest(doc, copy).Get()).type != 8)
-            fail(round, "duplicate");
-        const Reply copied = call(&ISLumoCommentaryService::GetComment, GetRequest(copy, -1, 0, 0, true).Get());
+        const std::u16string copy = doc + u"-copy-" + Wide(std::to_string(round));
+        if (call(&Service::ModifyComment, Request(ModifyCommentRequestType, doc, Wide(tag + "-changed"), id)).type != 3)
+            fail("modify");
+        if (call(&Service::HideComments, HideRequest(doc, {id})).type != 7) fail("hide");
+        if (call(&Service::DuplicateComments, DuplicateRequest(doc, copy)).type != 8) fail("duplicate");
+        const Reply copied = call(&Service::GetComment, GetRequest(copy, -1, 0, 0, true));
         if (Texts(copied) != std::vector<std::string>{tag + "-changed"} || !copied.comments[0].hidden)
-            fail(round, "the copy is not the changed, hidden comment");
-        if (call(&ISLumoCommentaryService::DeleteComment, DeleteRequest(doc, id).Get()).type != 4) fail(round, "delete");
+            fail("the copy is not the changed, hidden comment");
+        if (call(&Service::DeleteComment, Request(DeleteCommentRequestType, doc, u"", id)).type != 4) fail("delete");
     }
     CoUninitialize();
 }
@@ -356,15 +276,14 @@ TEST(ServiceE2EConcurrency, FourThreadsShareOneServiceObject)
         ASSERT_NO_FATAL_FAILURE(Connect(connected));
         constexpr int kThreads = 4, kRounds = 6;
         std::vector<std::string> failures[kThreads];
-        ISLumoCommentaryService* service = connected.so.service.Get();
         {
             std::vector<std::unique_ptr<WinThread>> threads;
             for (int t = 0; t < kThreads; ++t)
-                threads.push_back(std::make_unique<WinThread>([&, t] { Rounds(service, t, kRounds, failures[t]); }));
+                threads.push_back(std::make_unique<WinThread>(
+                    [&, t] { Rounds(connected.so.service.Get(), t, kRounds, failures[t]); }));
         }
         for (const auto& list : failures)
             for (const std::string& failure : list) ADD_FAILURE() << failure;
-        EXPECT_EQ(static_cast<size_t>(kThreads * kRounds * 7), connected.session.Calls().size());
     }
     EXPECT_EQ(live, SComObjectBase::LiveObjectCount()) << "objects left alive";
     EXPECT_EQ(0, g_ComModule.GetLockCount());

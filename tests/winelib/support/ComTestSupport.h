@@ -1,5 +1,7 @@
-// Helpers of the COM test programs: readable HRESULTs and texts, automation
-// calls by name as a script makes them, and the expected trace lines.
+// Helpers of the COM test programs: readable HRESULTs, sentinels, objects
+// made as clients and as the module make them, calls by name as a script
+// makes them, error information, trace lines (captured, and with masked
+// addresses) and threads of the Windows kind.
 // Include after tests/winelib/support/WinelibGTest.h.
 #pragma once
 
@@ -8,13 +10,20 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <functional>
+#include <map>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "com/sdk/scomobjectbase.h"
 #include "platform/com/ScopedBstr.h"
 #include "platform/com/ScopedComPtr.h"
 #include "platform/foundation/SResString.h"
 #include "platform/foundation/SString.h"
+#include "platform/foundation/STraceCapture.h"
+#include "platform/foundation/SWCharStringConv.h"
 
 namespace comtest {
 
@@ -38,6 +47,7 @@ T Sentinel() { return reinterpret_cast<T>(static_cast<uintptr_t>(0xdeadbeef)); }
 
 inline std::string Utf8(const char16_t* text) { return text ? SWCharString(text).toUtf8() : std::string("(null)"); }
 inline std::string Utf8(const std::u16string& text) { return Utf8(text.c_str()); }
+inline std::u16string Wide(const std::string& text) { return SWCharString::fromUtf8(text).str(); }
 
 // The reference count an object reports after one more AddRef/Release pair.
 inline ULONG RefCount(IUnknown* unknown)
@@ -46,67 +56,46 @@ inline ULONG RefCount(IUnknown* unknown)
     return unknown->Release();
 }
 
-// Creates an object by ProgID, as CreateObject does.
+// Created as a client creates it: by the ProgID "CorvelEnterprise14.<coclass>.1".
 template <class Interface>
-HRESULT CreateByProgId(const char16_t* progId, REFIID riid, ScopedComPtr<Interface>& out)
+ScopedComPtr<Interface> Create(const std::u16string& coclass, REFIID riid)
 {
+    ScopedComPtr<Interface> object;
     CLSID clsid;
-    const HRESULT hr = CLSIDFromProgID(progId, &clsid);
-    return FAILED(hr) ? hr : CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, riid, out.ReceiveVoid());
+    EXPECT_HR(S_OK, CLSIDFromProgID((u"CorvelEnterprise14." + coclass + u".1").c_str(), &clsid)) << Utf8(coclass);
+    EXPECT_HR(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, riid, object.ReceiveVoid()));
+    return object;
 }
 
-// Late-bound calls through IDispatch: GetIDsOfNames, then Invoke.
-class Dispatch {
-public:
-    explicit Dispatch(IDispatch* object) : m_object(object) {}
+// Made as the module makes its own objects, through the class's creator
+// (programs that link the module's code).
+template <class Class, class Interface>
+ScopedComPtr<Interface> Make(REFIID riid)
+{
+    ScopedComPtr<Interface> object;
+    EXPECT_HR(S_OK, Class::_CreatorClass::CreateInstance(nullptr, riid, object.ReceiveVoid()));
+    return object;
+}
 
-    HRESULT IdOf(const char16_t* name, DISPID* id) const
-    {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        return m_object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
-    }
-    // flags: DISPATCH_PROPERTYGET, DISPATCH_PROPERTYPUT or DISPATCH_METHOD;
-    // at most one argument.
-    HRESULT Call(const char16_t* name, WORD flags, VARIANT* argument, VARIANT* result) const
-    {
-        DISPID id;
-        HRESULT hr = IdOf(name, &id);
-        if (FAILED(hr)) return hr;
-        DISPID putId = DISPID_PROPERTYPUT;
-        DISPPARAMS params{argument, nullptr, argument ? 1u : 0u, 0};
-        if (flags == DISPATCH_PROPERTYPUT) {
-            params.rgdispidNamedArgs = &putId;
-            params.cNamedArgs = 1;
-        }
-        if (result) VariantInit(result);
-        return m_object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
-    }
-
-private:
-    IDispatch* m_object;
-};
-
-// A member called by name as a script calls it, its result as text
-// (VariantChangeType to VT_BSTR; "null" for an empty object reference), or
-// "failed 0x..." when a step fails.
-inline std::string TextByName(IUnknown* object, const char16_t* name, WORD flags = DISPATCH_PROPERTYGET,
-                              VARIANT* argument = nullptr)
+// A member called by name as a script calls it: GetIDsOfNames, then Invoke.
+// flags: DISPATCH_PROPERTYGET, DISPATCH_PROPERTYPUT or DISPATCH_METHOD; at
+// most one argument.
+inline HRESULT InvokeByName(IUnknown* object, const char16_t* name, WORD flags, VARIANT* argument, VARIANT* result)
 {
     ScopedComPtr<IDispatch> dispatch;
-    VARIANT result;
-    VariantInit(&result);
     HRESULT hr = object->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid());
-    if (SUCCEEDED(hr)) hr = Dispatch(dispatch.Get()).Call(name, flags, argument, &result);
-    if (SUCCEEDED(hr) && (V_VT(&result) == VT_DISPATCH || V_VT(&result) == VT_UNKNOWN) && !V_UNKNOWN(&result))
-        return "null";
-    if (SUCCEEDED(hr)) hr = VariantChangeType(&result, &result, 0, VT_BSTR);
-    std::ostringstream text;
-    if (FAILED(hr))
-        text << "failed " << Hr{hr};
-    else
-        text << Utf8(V_BSTR(&result));
-    VariantClear(&result);
-    return text.str();
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = 0;
+    if (SUCCEEDED(hr)) hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{argument, nullptr, argument ? 1u : 0u, 0};
+    if (flags == DISPATCH_PROPERTYPUT) {
+        params.rgdispidNamedArgs = &putId;
+        params.cNamedArgs = 1;
+    }
+    if (result) VariantInit(result);
+    return dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
 }
 
 // An owning VARIANT.
@@ -115,12 +104,17 @@ struct Variant {
     explicit Variant(const char16_t* text) : Variant()
     {
         V_VT(&v) = VT_BSTR;
-        V_BSTR(&v) = SysAllocString(text);
+        V_BSTR(&v) = text ? SysAllocString(text) : nullptr;
     }
     explicit Variant(LONG value) : Variant()
     {
         V_VT(&v) = VT_I4;
         V_I4(&v) = value;
+    }
+    explicit Variant(bool value) : Variant()
+    {
+        V_VT(&v) = VT_BOOL;
+        V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
     }
     ~Variant() { VariantClear(&v); }
     Variant(const Variant&) = delete;
@@ -128,10 +122,34 @@ struct Variant {
     VARIANT v;
 };
 
+// A member called by name, its result as text (VariantChangeType to VT_BSTR;
+// "null" for an empty object reference), or "failed 0x..." when a step fails.
+inline std::string TextByName(IUnknown* object, const char16_t* name, WORD flags = DISPATCH_PROPERTYGET,
+                              VARIANT* argument = nullptr)
+{
+    Variant result;
+    HRESULT hr = InvokeByName(object, name, flags, argument, &result.v);
+    if (SUCCEEDED(hr) && (V_VT(&result.v) == VT_DISPATCH || V_VT(&result.v) == VT_UNKNOWN) && !V_UNKNOWN(&result.v))
+        return "null";
+    if (SUCCEEDED(hr)) hr = VariantChangeType(&result.v, &result.v, 0, VT_BSTR);
+    std::ostringstream text;
+    if (FAILED(hr))
+        text << "failed " << Hr{hr};
+    else
+        text << Utf8(V_BSTR(&result.v));
+    return text.str();
+}
+// A property put by name; the result of the call.
+template <class Value>
+HRESULT PutByName(IUnknown* object, const char16_t* name, Value value)
+{
+    Variant argument(value);
+    return InvokeByName(object, name, DISPATCH_PROPERTYPUT, &argument.v, nullptr);
+}
+
 // What the last failing call left in the thread's error information.
 struct ErrorInfoText {
-    bool present = false;
-    std::string description, source;
+    std::string description = "(none)", source;
     GUID guid = GUID_NULL;
 };
 inline ErrorInfoText TakeErrorInfo()
@@ -139,7 +157,6 @@ inline ErrorInfoText TakeErrorInfo()
     ErrorInfoText out;
     ScopedComPtr<IErrorInfo> info;
     if (GetErrorInfo(0, info.Receive()) != S_OK || !info) return out;
-    out.present = true;
     ScopedBstr text;
     if (SUCCEEDED(info->GetDescription(text.Receive()))) out.description = Utf8(text.Get());
     if (SUCCEEDED(info->GetSource(text.Receive()))) out.source = Utf8(text.Get());
@@ -149,6 +166,16 @@ inline ErrorInfoText TakeErrorInfo()
 
 // The message of number 42505 as the error reporter records it.
 inline std::string InvalidPointerText() { return SResString(lumo_messages::kInvalidPointer, 0).text().toUtf8(); }
+
+// Expects the error information of a null out-pointer: the message of number
+// 42505, no source, no interface.
+inline void ExpectInvalidPointerReported()
+{
+    const ErrorInfoText error = TakeErrorInfo();
+    EXPECT_EQ(InvalidPointerText(), error.description);
+    EXPECT_EQ("", error.source);
+    EXPECT_TRUE(IsEqualGUID(GUID_NULL, error.guid));
+}
 
 // An outer object for aggregation: it counts its own references and hands
 // every query it does not answer itself to the inner object.
@@ -168,6 +195,14 @@ public:
     IUnknown* inner = nullptr;
 };
 
+// --- trace lines -------------------------------------------------------------
+
+// The address every trace line of an object shows: its SComObjectBase part.
+inline std::string AddressOf(const SComObjectBase* object)
+{
+    return SWCharStringConv::ToString(static_cast<const void*>(object)).toUtf8();
+}
+
 // The entry and exit lines of one automation method, as the frame writes them.
 inline std::string InLine(const std::string& method, const std::string& address)
 {
@@ -179,7 +214,64 @@ inline std::string OutLine(const std::string& method, const std::string& address
 }
 inline std::string OutLine(const std::string& method, const std::string& address, const std::string& value)
 {
-    return "OUT:\t[" + method + "]\t[" + address + "]\t[0]\t[" + value + "]";
+    return OutLine(method, address) + "[" + value + "]";
 }
+
+// The lines the body writes at trace level 14.
+inline std::vector<std::string> TraceOf(const std::function<void()>& body)
+{
+    STraceCapture capture(14);
+    body();
+    return capture.linesUtf8();
+}
+
+// Replaces each distinct object address (0x + 16 hex digits) by @1, @2, ... in
+// order of first appearance, so that lines of one object keep one name.
+inline std::vector<std::string> MaskAddresses(std::vector<std::string> lines)
+{
+    static const std::regex address("0x[0-9A-F]{16}");
+    std::map<std::string, std::string> names;
+    for (std::string& line : lines) {
+        std::smatch found;
+        while (std::regex_search(line, found, address)) {
+            auto name = names.emplace(found.str(), "@" + std::to_string(names.size() + 1)).first;
+            line.replace(found.position(), found.length(), name->second);
+        }
+    }
+    return lines;
+}
+
+// --- threads -----------------------------------------------------------------
+
+// A thread of the Windows kind: one that the C++ library starts is unknown to
+// Wine and must not call into the object runtime.  Joined at the latest when
+// destroyed.
+class WinThread {
+public:
+    explicit WinThread(std::function<void()> body) : m_body(std::move(body))
+    {
+        m_handle = CreateThread(nullptr, 0, &WinThread::Main, this, 0, nullptr);
+        EXPECT_NE(nullptr, m_handle);
+    }
+    ~WinThread() { Join(); }
+    WinThread(const WinThread&) = delete;
+    WinThread& operator=(const WinThread&) = delete;
+    void Join()
+    {
+        if (!m_handle) return;
+        WaitForSingleObject(m_handle, INFINITE);
+        CloseHandle(m_handle);
+        m_handle = nullptr;
+    }
+
+private:
+    static DWORD WINAPI Main(void* self)
+    {
+        static_cast<WinThread*>(self)->m_body();
+        return 0;
+    }
+    std::function<void()> m_body;
+    HANDLE m_handle = nullptr;
+};
 
 }  // namespace comtest
