@@ -32,33 +32,9 @@
 // private prefix.  Single-threaded: Google Benchmark's own threads are not
 // threads of Wine's.
 
-// Google Benchmark's header switches on the Windows platform macros that
-// wineg++ defines: hide them while it is included.
-#pragma push_macro("_WIN32")
-#pragma push_macro("__WIN32__")
-#pragma push_macro("WIN32")
-#pragma push_macro("__WIN32")
-#pragma push_macro("_WIN64")
-#pragma push_macro("WIN64")
-#pragma push_macro("__WIN64")
-#pragma push_macro("__WIN64__")
-#undef _WIN32
-#undef __WIN32__
-#undef WIN32
-#undef __WIN32
-#undef _WIN64
-#undef WIN64
-#undef __WIN64
-#undef __WIN64__
+#include "platform/com/UnixHeadersBegin.h"
 #include <benchmark/benchmark.h>
-#pragma pop_macro("__WIN64__")
-#pragma pop_macro("__WIN64")
-#pragma pop_macro("WIN64")
-#pragma pop_macro("_WIN64")
-#pragma pop_macro("__WIN32")
-#pragma pop_macro("WIN32")
-#pragma pop_macro("__WIN32__")
-#pragma pop_macro("_WIN32")
+#include "platform/com/UnixHeadersEnd.h"
 
 #include <windows.h>
 #include <objbase.h>
