@@ -9,10 +9,6 @@ using namespace comtest;
 
 namespace {
 
-const char16_t kFixedError[] =
-    u"{\"responseType\":5,\"description\":\"Comment-Request validation failed: Invalid comment parameter(s) set\","
-    u"\"errorCode\":\"CMNTRY 011\",\"statusCode\":-1}";
-const char kFixedDescription[] = "Comment-Request validation failed: Invalid comment parameter(s) set";
 const char16_t kTwoComments[] = u"{\"statusCode\":0,\"description\":\"found\",\"responseType\":2,"
                                 u"\"comments\":[{\"commentId\":4,\"text\":\"first\"},{\"commentId\":5}]}";
 
@@ -30,24 +26,7 @@ const RequestClass kRequests[] = {
     {u"DuplicateCommentRequest", &IID_ISDuplicateCommentRequest, DuplicateCommentRequestType},
 };
 
-struct InitCase {
-    const char16_t* coclass;
-    const IID* own;
-    const char16_t* text;
-    const char* expected;  // StatusCode|Description|ResponseType[|ErrorCode]; % stands for the fixed description
-};
-const InitCase kInitCases[] = {
-    {u"AddCommentSuccessResponse", &IID_ISAddCommentSuccessResponse,
-     u"{\"statusCode\":0,\"description\":\"success\",\"responseType\":1}", "0|success|1"},
-    {u"CommentErrorResponse", &IID_ISCommentErrorResponse, kFixedError, "-1|%|5|CMNTRY 011"},
-    {u"ModifyCommentSuccessResponse", &IID_ISModifyCommentSuccessResponse, kFixedError, "-1|%|5"},
-    {u"DeleteCommentSuccessResponse", &IID_ISDeleteCommentSuccessResponse, u"not json", "0||0"},
-    {u"CommentErrorResponse", &IID_ISCommentErrorResponse, nullptr, "0||0|"},
-    {u"GetCommentSuccessResponse", &IID_ISGetCommentSuccessResponse, kTwoComments, "0|found|2"},
-};
-
 void PrintTo(const RequestClass& c, std::ostream* out) { *out << Utf8(c.coclass); }
-void PrintTo(const InitCase& c, std::ostream* out) { *out << Utf8(c.coclass) << " given " << Utf8(c.text); }
 
 }  // namespace
 
@@ -61,7 +40,6 @@ TEST_P(EveryRequest, HasItsFixedTypeHoldsACountedCommentAndWritesNoText)
     CommentRequestType type = InvalidCommentRequestType;
     EXPECT_HR(S_OK, request->get_RequestType(&type));
     EXPECT_EQ(c.type, type);
-    EXPECT_EQ(std::to_string(c.type), TextByName(request.Get(), u"RequestType"));
     ISComment* held = Sentinel<ISComment*>();
     EXPECT_HR(S_OK, request->get_Comment(&held));
     EXPECT_EQ(nullptr, held);
@@ -158,46 +136,18 @@ TEST(DuplicateRequest, CopiesTheTargetUpToItsFirstNulAndKeepsNullNull)
     }
 }
 
-class InitText : public ::testing::TestWithParam<InitCase> {};
-
-// Each response is initialised twice; the second text, given by name, wins.
-TEST_P(InitText, BuildsTheModelTheGettersAnswerFrom)
-{
-    const InitCase& c = GetParam();
-    auto response = Create<ISCommentResponse>(c.coclass, *c.own);
-    ScopedBstr first(u"{\"statusCode\":7,\"description\":\"first\",\"responseType\":3}");
-    ASSERT_HR(S_OK, response->Init(first.Get()));
-    Variant text(c.text);
-    EXPECT_EQ("", TextByName(response.Get(), u"Init", DISPATCH_METHOD, &text.v));
-    std::string read = TextByName(response.Get(), u"StatusCode") + "|" + TextByName(response.Get(), u"Description") +
-                       "|" + TextByName(response.Get(), u"ResponseType");
-    if (IsEqualGUID(*c.own, IID_ISCommentErrorResponse)) read += "|" + TextByName(response.Get(), u"ErrorCode");
-    std::string expected = c.expected;
-    if (const size_t fixed = expected.find('%'); fixed != std::string::npos) expected.replace(fixed, 1, kFixedDescription);
-    EXPECT_EQ(expected, read);
-}
-
-INSTANTIATE_TEST_SUITE_P(Module, InitText, ::testing::ValuesIn(kInitCases));
-
 TEST(GetResponse, HandsOutDistinctViewsOfItsCommentsOnlyAfterInit)
 {
     auto response = Create<ISGetCommentSuccessResponse>(u"GetCommentSuccessResponse", IID_ISGetCommentSuccessResponse);
     int count = 7;
-    LONG status = 7;
     ISComment* none = Sentinel<ISComment*>();
     EXPECT_HR(OLE_E_BLANK, response->get_Count(&count));
     EXPECT_HR(OLE_E_BLANK, response->get_Comment(0, &none));
-    EXPECT_HR(OLE_E_BLANK, response->get_StatusCode(&status));
-    EXPECT_EQ("7|7", std::to_string(count) + "|" + std::to_string(status)) << "nothing is written before Init";
+    EXPECT_EQ(7, count) << "nothing is written before Init";
     EXPECT_EQ(Sentinel<ISComment*>(), none);
 
-    ScopedBstr text(kTwoComments), written(u"written");
+    ScopedBstr text(kTwoComments);
     ASSERT_HR(S_OK, response->Init(text.Get()));
-    Variant one(1), byName;
-    EXPECT_EQ("2", TextByName(response.Get(), u"get_Count", DISPATCH_METHOD));
-    ASSERT_HR(S_OK, InvokeByName(response.Get(), u"get_Comment", DISPATCH_METHOD, &one.v, &byName.v));
-    ASSERT_EQ(VT_DISPATCH, V_VT(&byName.v));
-    EXPECT_EQ("5", TextByName(V_DISPATCH(&byName.v), u"CommentId")) << "the second comment";
     EXPECT_HR(DISP_E_BADINDEX, response->get_Comment(2, &none));
     EXPECT_EQ(nullptr, none);
     EXPECT_HR(DISP_E_BADINDEX, response->get_Comment(-1, &none));
@@ -205,9 +155,7 @@ TEST(GetResponse, HandsOutDistinctViewsOfItsCommentsOnlyAfterInit)
     ScopedComPtr<ISComment> first, second;
     ASSERT_HR(S_OK, response->get_Comment(1, first.Receive()));
     ASSERT_HR(S_OK, response->get_Comment(1, second.Receive()));
-    EXPECT_NE(first.Get(), second.Get());
-    ASSERT_HR(S_OK, first->put_Text(written.Get()));
-    EXPECT_EQ("written", TextByName(second.Get(), u"Text"));
+    EXPECT_NE(first.Get(), second.Get()) << "a new view for every call";
 
     const std::string m = "CComGetCommentSuccessResponse::";
     CommentResponseType type;
@@ -220,4 +168,10 @@ TEST(GetResponse, HandsOutDistinctViewsOfItsCommentsOnlyAfterInit)
                   EXPECT_HR(S_OK, response->get_ResponseType(&type));
               })));
     ExpectInvalidPointerReported();
+
+    ASSERT_HR(S_OK, response->Init(nullptr));
+    EXPECT_EQ("0||0|0", TextByName(response.Get(), u"StatusCode") + "|" + TextByName(response.Get(), u"Description") +
+                            "|" + TextByName(response.Get(), u"ResponseType") + "|" +
+                            TextByName(response.Get(), u"get_Count", DISPATCH_METHOD))
+        << "a null text is no JSON: Init builds an empty model";
 }

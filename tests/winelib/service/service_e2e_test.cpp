@@ -8,9 +8,7 @@
 #include <memory>
 #include <regex>
 
-#include "com/CComAddCommentRequest.h"
 #include "module/LumoCommentaryModule.h"
-#include "platform/framework/SessionManager.h"
 #include "tests/winelib/service/ServiceTestSupport.h"
 
 using namespace comtest;
@@ -37,17 +35,8 @@ public:
     STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHOD(Invoke)(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }
-    STDMETHOD(get_RequestType)(CommentRequestType* kind) override
-    {
-        *kind = m_kind;
-        return S_OK;
-    }
-    STDMETHOD(get_Comment)(ISComment** comment) override
-    {
-        m_comment->AddRef();
-        *comment = m_comment;
-        return S_OK;
-    }
+    STDMETHOD(get_RequestType)(CommentRequestType* kind) override { *kind = m_kind; return S_OK; }
+    STDMETHOD(get_Comment)(ISComment** comment) override { (*comment = m_comment)->AddRef(); return S_OK; }
     STDMETHOD(put_Comment)(ISComment*) override { return E_NOTIMPL; }
     STDMETHOD(ToJSON)(BSTR*) override { return E_NOTIMPL; }
 
@@ -67,11 +56,6 @@ protected:
     ConnectedService m_connected;
 };
 
-// A response as class|StatusCode|Description|ResponseType|ErrorCode.
-std::string Summary(const Reply& r)
-{
-    return r.cls + "|" + std::to_string(r.status) + "|" + r.description + "|" + std::to_string(r.type) + "|" + r.errorCode;
-}
 // The fixed error response of a request that never leaves the module.
 const char kFixedError[] =
     "CommentErrorResponse|-1|Comment-Request validation failed: Invalid comment parameter(s) set|5|CMNTRY 011";
@@ -81,8 +65,12 @@ const char kFixedError[] =
 TEST_F(ServiceE2E, EveryOperationGoesFromRequestObjectToResponseObject)
 {
     const std::u16string doc = UniqueDocument("every-operation"), copy = doc + u"-copy";
-    for (const char16_t* text : {u"first", u"second", u"third"}) {
-        EXPECT_EQ("AddCommentSuccessResponse|0|success|1|", Summary(Run(&Service::AddComment, AddRequest(doc, text))));
+    // The request's kind decides what an operation does: the last add runs
+    // through DeleteComment, a get through AddComment.
+    const std::pair<const char16_t*, Operation> adds[] = {
+        {u"first", &Service::AddComment}, {u"second", &Service::AddComment}, {u"third", &Service::DeleteComment}};
+    for (const auto& [text, op] : adds) {
+        EXPECT_EQ("AddCommentSuccessResponse|0|success|1|", Summary(Run(op, AddRequest(doc, text))));
         Sleep(3);  // distinct creation times, so that sorting by them is decided by them
     }
     const Reply oldest = Run(&Service::GetComment, GetRequest(doc, 1, 0));
@@ -90,8 +78,9 @@ TEST_F(ServiceE2E, EveryOperationGoesFromRequestObjectToResponseObject)
     ASSERT_EQ((std::vector<std::string>{"first", "second", "third"}), Texts(oldest));
     for (const CommentView& c : oldest.comments) EXPECT_EQ(Utf8(doc), c.source);
     const std::vector<LONG> ids = Ids(oldest);
-    EXPECT_EQ((std::vector<std::string>{"third", "second", "first"}),
-              Texts(Run(&Service::GetComment, GetRequest(doc, 1, 1))));
+    const Reply newest = Run(&Service::AddComment, GetRequest(doc, 1, 1));
+    EXPECT_EQ("GetCommentSuccessResponse|0|success|2|", Summary(newest));
+    EXPECT_EQ((std::vector<std::string>{"third", "second", "first"}), Texts(newest));
     EXPECT_EQ((std::vector<std::string>{"third", "second"}), Texts(Run(&Service::GetComment, GetRequest(doc, 1, 1, 2))));
 
     EXPECT_EQ("ModifyCommentSuccessResponse|0|success|3|",
@@ -123,18 +112,6 @@ TEST_F(ServiceE2E, EveryOperationGoesFromRequestObjectToResponseObject)
     EXPECT_EQ((std::vector<LONG>{ids[0], ids[1]}), Ids(Run(&Service::GetComment, GetRequest(doc, 1, 0, 0, true))));
 }
 
-TEST_F(ServiceE2E, AnyOperationDoesWhatTheRequestsKindSays)
-{
-    const std::u16string doc = UniqueDocument("kind-decides");
-    for (const char16_t* text : {u"one", u"two"}) {
-        EXPECT_EQ("AddCommentSuccessResponse", Run(&Service::DeleteComment, AddRequest(doc, text)).cls);
-        Sleep(3);
-    }
-    const Reply got = Run(&Service::AddComment, GetRequest(doc, 1, 0));
-    EXPECT_EQ("GetCommentSuccessResponse", got.cls);
-    EXPECT_EQ((std::vector<std::string>{"one", "two"}), Texts(got));
-}
-
 TEST_F(ServiceE2E, RequestsWithoutAModelRequestNeverLeaveTheModule)
 {
     const std::u16string doc = UniqueDocument("refused");
@@ -164,21 +141,6 @@ TEST_F(ServiceE2E, RequestsWithoutAModelRequestNeverLeaveTheModule)
 
 namespace {
 
-// The lines of one add, addresses masked; numbers that differ from run to run
-// (ids, times) become '#'.
-std::vector<std::string> TraceOfAdd(ISLumoCommentaryService* service, ISCommentRequest* request,
-                                    std::vector<STraceRecord>* records = nullptr)
-{
-    static const std::regex varying("\"(commentId|lastmodifiedtimestamp|creationtimestamp)\":[0-9]+");
-    STraceCapture capture(14);
-    ScopedComPtr<ISCommentResponse> response;
-    EXPECT_HR(S_OK, service->AddComment(request, response.Receive()));
-    if (records) *records = capture.records();
-    std::vector<std::string> lines = MaskAddresses(capture.linesUtf8());
-    for (std::string& line : lines) line = std::regex_replace(line, varying, "\"$1\":#");
-    return lines;
-}
-
 // The lines of an add around the given ones: the entry lines, the
 // handed-over DoOperations line and the request read through its interface
 // before them, the exit lines after them.
@@ -197,12 +159,24 @@ std::vector<std::string> AddLines(const std::vector<std::string>& middle)
 
 }  // namespace
 
-TEST_F(ServiceE2E, TraceOfAnAdd)
+TEST_F(ServiceE2E, TraceOfAValidAndAnInvalidAdd)
 {
+    // The lines of one add, addresses masked; numbers that differ from run to
+    // run (ids, times) become '#'.
+    std::vector<STraceRecord> records;
+    auto traceOfAdd = [&](const ScopedComPtr<ISCommentRequest>& request) {
+        static const std::regex varying("\"(commentId|lastmodifiedtimestamp|creationtimestamp)\":[0-9]+");
+        STraceCapture capture(14);
+        ScopedComPtr<ISCommentResponse> response;
+        EXPECT_HR(S_OK, m_connected.so.service->AddComment(request.Get(), response.Receive()));
+        records = capture.records();
+        std::vector<std::string> lines = MaskAddresses(capture.linesUtf8());
+        for (std::string& line : lines) line = std::regex_replace(line, varying, "\"$1\":#");
+        return lines;
+    };
     const std::u16string doc = UniqueDocument("traced");
     const std::string d = Utf8(doc), token = SessionManager::getServerSession()->getLogonToken().toUtf8();
     const std::string user = Utf8(kTestUser);  // the server names the caller by the token's user
-    std::vector<STraceRecord> records;
     EXPECT_EQ(AddLines({"Request JSON: {\"requestType\":1,\"logonToken\":\"" + token + "\",\"comment\":{\"sourceCUID\":\"" +
                             d + "\",\"text\":\"traced \\\"text\\\"\",\"hidden\":false,\"lastmodifiedtimestamp\":-1,"
                                 "\"creationtimestamp\":-1}} ",
@@ -211,19 +185,16 @@ TEST_F(ServiceE2E, TraceOfAnAdd)
                         "\"commentId\":#,\"userName\":\"" + user + "\",\"lastModifiedUserCuid\":\"" + user +
                             "\",\"lastModifiedUserName\":\"" + user + "\",\"hidden\":false,\"lastmodifiedtimestamp\":#,"
                             "\"creationtimestamp\":#}} "}),
-              TraceOfAdd(m_connected.so.service.Get(), AddRequest(doc, u"traced \"text\"").Get(), &records));
+              traceOfAdd(AddRequest(doc, u"traced \"text\"")));
     ASSERT_GE(records.size(), 3u);
     EXPECT_EQ("0 2", std::to_string(records[2].level) + " " + std::to_string(records[2].flag))
         << "the DoOperations line is handed over at level 0 with trace flag 2";
-}
 
-TEST_F(ServiceE2E, TraceOfAnInvalidAdd)
-{
     const std::string validation = "AddCommentRequest::isValidComment: Comment Text and Source ID cannot be null";
     EXPECT_EQ(AddLines({validation,
                         "CComLumoCommentaryService::ToCommentRequestJSON: AddCommentRequestType - Comment is not valid",
                         validation, "CComLumoCommentaryService::DoOperations Comment request is NULL"}),
-              TraceOfAdd(m_connected.so.service.Get(), AddRequest(UniqueDocument("traced-invalid"), u"").Get()));
+              traceOfAdd(AddRequest(doc, u"")));
 }
 
 // --- concurrency -------------------------------------------------------------------------

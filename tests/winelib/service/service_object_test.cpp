@@ -3,8 +3,6 @@
 // exists.  Also that session, by the positions of its table.
 #include "tests/winelib/support/WinelibGTest.h"
 
-#include "platform/framework/FrameworkSettings.h"
-#include "platform/framework/SessionManager.h"
 #include "tests/winelib/service/ServiceTestSupport.h"
 
 using namespace comtest;
@@ -15,31 +13,22 @@ namespace {
 const char kServiceProgId[] = "CorvelEnterprise14.LumoCommentaryService.1";
 const std::string kService = "CComLumoCommentaryService::";
 
-// The text a client reads for a failure reported with a number derived from
-// its status.
-std::string DerivedText(HRESULT status)
-{
-    return SResString(lumo_messages::derivedFromStatus(static_cast<uint32_t>(status)), kDefaultObjectLocale)
-        .text()
-        .toUtf8();
-}
-
 // Where the framework looks for the Naming Service: a privileged port on
 // 127.0.0.1 where nothing is expected to listen.
 const char kNaming[] = "corbaloc::127.0.0.1:1/NameService";
 
 struct OperationCase {
     const char* name;       // for test names
-    const char* traceName;  // what the trace lines show
+    const char* traceName;  // what the trace lines show after kService
     Operation call;
 };
 const OperationCase kOperations[] = {
-    {"AddComment", "CComLumoCommentaryService::AddComment", &ISLumoCommentaryService::AddComment},
-    {"GetComment", "CComLumoCommentaryService::GetComment", &ISLumoCommentaryService::GetComment},
-    {"ModifyComment", "CComLumoCommentaryService::ModifyComment", &ISLumoCommentaryService::ModifyComment},
-    {"DeleteComment", "CComLumoCommentaryService::DeleteComment", &ISLumoCommentaryService::DeleteComment},
-    {"HideComments", "CComLumoCommentaryService::HideComment", &ISLumoCommentaryService::HideComments},
-    {"DuplicateComments", "CComLumoCommentaryService::DuplicateComment", &ISLumoCommentaryService::DuplicateComments},
+    {"AddComment", "AddComment", &ISLumoCommentaryService::AddComment},
+    {"GetComment", "GetComment", &ISLumoCommentaryService::GetComment},
+    {"ModifyComment", "ModifyComment", &ISLumoCommentaryService::ModifyComment},
+    {"DeleteComment", "DeleteComment", &ISLumoCommentaryService::DeleteComment},
+    {"HideComments", "HideComment", &ISLumoCommentaryService::HideComments},
+    {"DuplicateComments", "DuplicateComment", &ISLumoCommentaryService::DuplicateComments},
 };
 
 class ServiceObject : public ::testing::Test {
@@ -74,19 +63,19 @@ class ServiceObjectOperation : public ServiceObject, public ::testing::WithParam
 TEST_P(ServiceObjectOperation, BeforeConnectingAnswersNothingAndCallsNoOne)
 {
     const OperationCase& op = GetParam();
+    const std::string method = kService + op.traceName;
     ASSERT_HR(S_OK, m_so.internal->SetCOMSession(m_session.Get()));
     ScopedComPtr<ISCommentRequest> request = AddRequest(u"doc", u"text");
     ISCommentResponse* response = Sentinel<ISCommentResponse*>();
-    EXPECT_EQ((std::vector<std::string>{InLine(op.traceName, m_at), InLine(kService + "DoOperations", m_at),
+    EXPECT_EQ((std::vector<std::string>{InLine(method, m_at), InLine(kService + "DoOperations", m_at),
                                         kService + "DoOperations",
                                         "Assertion failed: !CORBA_is_nil(m_iCommentSvc): not connected",
-                                        OutLine(op.traceName, m_at)}),
+                                        OutLine(method, m_at)}),
               TraceOf([&] { EXPECT_HR(S_OK, (m_so.service.Get()->*op.call)(request.Get(), &response)); }))
         << "no request is read, built or sent";
     EXPECT_EQ(Sentinel<ISCommentResponse*>(), response) << "commentResp is left as it was";
 
-    EXPECT_EQ((std::vector<std::string>{InLine(op.traceName, m_at),
-                                        "Assertion failed: false: Invalid pointer commentResp"}),
+    EXPECT_EQ((std::vector<std::string>{InLine(method, m_at), "Assertion failed: false: Invalid pointer commentResp"}),
               TraceOf([&] { EXPECT_HR(E_POINTER, (m_so.service.Get()->*op.call)(request.Get(), nullptr)); }))
         << "a null commentResp: the entry line only";
     ExpectInvalidPointerReported();
@@ -105,7 +94,7 @@ TEST_F(ServiceObject, SetCOMSessionHoldsOneSessionAndTakesItsLocale)
     EXPECT_EQ((std::vector<std::string>{"IN:\t[" + kService + "SetCOMSession]\t[" + m_at + "]\t[-]\t[]",
                                         "Assertion failed: false: Invalid parameter pSession"}),
               TraceOf([&] { EXPECT_HR(E_POINTER, m_so.internal->SetCOMSession(nullptr)); }));
-    EXPECT_EQ(InvalidPointerText(), TakeErrorInfo().description);
+    ExpectInvalidPointerReported();
     EXPECT_EQ(2u, RefCount(m_session.Get())) << "a null session changes nothing";
     EXPECT_EQ(0x0407u, m_so.object->GetObjectLocale());
 
@@ -128,7 +117,9 @@ TEST_F(ServiceObject, ConnectingWithoutASessionIsReportedAsANullPointer)
                                         "OUT:\t[" + kService + method + "-2147467261]\t[first] [second]"}),
               TraceOf([&] { EXPECT_HR(E_POINTER, m_so.internal->SetImplPointers(u"first", u"second")); }));
     const ErrorInfoText info = TakeErrorInfo();
-    EXPECT_EQ(DerivedText(E_POINTER), info.description);
+    EXPECT_EQ(SResString(lumo_messages::derivedFromStatus(static_cast<uint32_t>(E_POINTER)), kDefaultObjectLocale).text().toUtf8(),
+              info.description)
+        << "the message of the number derived from the status";
     EXPECT_EQ(kServiceProgId, info.source);
     EXPECT_TRUE(IsEqualGUID(IID_ISLumoCommentaryService, info.guid));
 }
@@ -163,13 +154,13 @@ TEST(HostSessionTable, AnswersItsFourOperationsAtTheirPositionsAndNothingElse)
     settings.cluster = u"the cluster";
     settings.serverFilter = u"server-*";
     settings.logonToken = u"the token";
-    ScopedComPtr<ISHostSession> session(CHostSession::Create(settings));
+    ScopedComPtr<ISHostSession> session = MakeSession(settings);
     void* const* table = *reinterpret_cast<void* const* const*>(session.Get());
     using TextOperation = HRESULT(STDMETHODCALLTYPE*)(ISHostSession*, BSTR*);
     using LocaleOperation = HRESULT(STDMETHODCALLTYPE*)(ISHostSession*, LCID*);
     using Other = HRESULT(STDMETHODCALLTYPE*)(ISHostSession*);
 
-    const std::pair<int, std::string> texts[] = {{8, "server-*"}, {33, "the cluster"}, {35, "the token"}};
+    const std::map<int, std::string> texts = {{8, "server-*"}, {33, "the cluster"}, {35, "the token"}};
     for (const auto& [position, expected] : texts) {
         ScopedBstr text;
         EXPECT_HR(S_OK, reinterpret_cast<TextOperation>(table[position])(session.Get(), text.Receive())) << position;
@@ -178,10 +169,9 @@ TEST(HostSessionTable, AnswersItsFourOperationsAtTheirPositionsAndNothingElse)
     LCID locale = 0;
     EXPECT_HR(S_OK, reinterpret_cast<LocaleOperation>(table[12])(session.Get(), &locale));
     EXPECT_EQ(0x0413u, locale);
-    for (int position = 3; position < 36; ++position) {
-        if (position == 8 || position == 12 || position == 33 || position == 35) continue;
-        EXPECT_HR(E_NOTIMPL, reinterpret_cast<Other>(table[position])(session.Get())) << position;
-    }
+    for (int position = 3; position < 36; ++position)
+        if (position != 12 && !texts.count(position))
+            EXPECT_HR(E_NOTIMPL, reinterpret_cast<Other>(table[position])(session.Get())) << position;
     static_cast<CHostSession*>(session.Get())->FailLocaleQuery(true);
     EXPECT_HR(E_FAIL, reinterpret_cast<LocaleOperation>(table[12])(session.Get(), &locale));
 }

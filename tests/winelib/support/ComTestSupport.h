@@ -85,10 +85,9 @@ inline HRESULT InvokeByName(IUnknown* object, const char16_t* name, WORD flags, 
     ScopedComPtr<IDispatch> dispatch;
     HRESULT hr = object->QueryInterface(IID_IDispatch, dispatch.ReceiveVoid());
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = 0;
+    DISPID id = 0, putId = DISPID_PROPERTYPUT;
     if (SUCCEEDED(hr)) hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) return hr;
-    DISPID putId = DISPID_PROPERTYPUT;
     DISPPARAMS params{argument, nullptr, argument ? 1u : 0u, 0};
     if (flags == DISPATCH_PROPERTYPUT) {
         params.rgdispidNamedArgs = &putId;
@@ -98,7 +97,7 @@ inline HRESULT InvokeByName(IUnknown* object, const char16_t* name, WORD flags, 
     return dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
 }
 
-// An owning VARIANT.
+// An owning VARIANT: empty, a BSTR (null for a null text), VT_I4 or VT_BOOL.
 struct Variant {
     Variant() { VariantInit(&v); }
     explicit Variant(const char16_t* text) : Variant()
@@ -164,15 +163,12 @@ inline ErrorInfoText TakeErrorInfo()
     return out;
 }
 
-// The message of number 42505 as the error reporter records it.
-inline std::string InvalidPointerText() { return SResString(lumo_messages::kInvalidPointer, 0).text().toUtf8(); }
-
-// Expects the error information of a null out-pointer: the message of number
-// 42505, no source, no interface.
+// Expects the error information of a null pointer argument: the message of
+// number 42505, no source, no interface.
 inline void ExpectInvalidPointerReported()
 {
     const ErrorInfoText error = TakeErrorInfo();
-    EXPECT_EQ(InvalidPointerText(), error.description);
+    EXPECT_EQ(SResString(lumo_messages::kInvalidPointer, 0).text().toUtf8(), error.description);
     EXPECT_EQ("", error.source);
     EXPECT_TRUE(IsEqualGUID(GUID_NULL, error.guid));
 }
@@ -248,9 +244,9 @@ inline std::vector<std::string> MaskAddresses(std::vector<std::string> lines)
 // destroyed.
 class WinThread {
 public:
-    explicit WinThread(std::function<void()> body) : m_body(std::move(body))
+    explicit WinThread(std::function<void()> body)
+        : m_body(std::move(body)), m_handle(CreateThread(nullptr, 0, &WinThread::Main, this, 0, nullptr))
     {
-        m_handle = CreateThread(nullptr, 0, &WinThread::Main, this, 0, nullptr);
         EXPECT_NE(nullptr, m_handle);
     }
     ~WinThread() { Join(); }
@@ -271,7 +267,7 @@ private:
         return 0;
     }
     std::function<void()> m_body;
-    HANDLE m_handle = nullptr;
+    HANDLE m_handle;
 };
 
 }  // namespace comtest
