@@ -30,7 +30,7 @@ TEST_F(ProxyHandle, CodeUnitsTravelOneByOneAndWholeCharactersInAReplyBecomePairs
 TEST_F(ProxyHandle, FrameworkExceptionsPassAndCorbaExceptionsBecomeThePlainError)
 {
     LumoCommentaryServiceHandle handle = LumoCommentaryServiceHandle::createProxy(service.get());
-    stub.script({StubStep::fail("BAD_PARAM")});
+    stub.script({StubStep::fail("UNKNOWN")});
     EXPECT_THROW(execute(handle), NexaFrameworkException);
 
     stub.script({StubStep::fail("TRANSIENT")});

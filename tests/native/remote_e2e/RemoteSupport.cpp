@@ -69,32 +69,17 @@ ChildProcess& RemoteFixture::startServer(const std::string& name, const std::vec
     return ref;
 }
 
-std::string RemoteFixture::requestLog(const std::string& name) const
-{
-    return test_support::readFile(m_dir->file(name + ".log"));
-}
-
 SRefPtr<IManagedService> RemoteFixture::createService(const char16_t* filter, bool failover, int lbId)
 {
     SRefPtr<IServiceMgr> manager = ServiceMgrFactory::getServiceMgr();
-    SRefPtr<ServerSpec> spec(new ServerSpec(ServerKinds::UNSPECIFIED, ServerKinds::PJS, u"E2E", filter, failover));
+    SRefPtr<ServerSpec> serverSpec(
+        new ServerSpec(ServerKinds::UNSPECIFIED, ServerKinds::PJS, u"E2E", filter, failover));
     LumoCommentaryService_HelperFactory factory;
     SRefPtr<IServerSession> session = SessionManager::getServerSession();
     SRefPtr<IManagedService> service;
-    manager->createManagedService(service, lbId, NativeChar_Services::Nexa_LumoCommentary, spec,
+    manager->createManagedService(service, lbId, NativeChar_Services::Nexa_LumoCommentary, serverSpec,
                                   session->getUserURI(), session->getLogonToken(), &factory);
     return service;
-}
-
-LumoCommentaryServiceHandle RemoteFixture::proxyOn(const SRefPtr<IManagedService>& service)
-{
-    return LumoCommentaryServiceHandle::createProxy(service.get());
-}
-
-SWCharString RemoteFixture::json(api::CommentRequest&& request) const
-{
-    request.setLogonToken(m_token);
-    return request.toJSON();
 }
 
 api::Comment RemoteFixture::comment(const SWCharString& document, int32_t id, const SWCharString& text)
@@ -104,11 +89,6 @@ api::Comment RemoteFixture::comment(const SWCharString& document, int32_t id, co
     c.setCommentId(id);
     c.setText(text);
     return c;
-}
-
-SWCharString RemoteFixture::addRequest(const SWCharString& document, const SWCharString& text) const
-{
-    return json(api::AddCommentRequest(comment(document, -1, text)));
 }
 
 SWCharString RemoteFixture::getRequest(const SWCharString& document, bool withHidden,

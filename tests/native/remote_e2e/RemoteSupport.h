@@ -30,18 +30,28 @@ protected:
     // for its "ready".
     ChildProcess& startServer(const std::string& name, const std::vector<std::string>& extra = {});
     ChildProcess& server(const std::string& name) { return *m_servers.at(name); }
-    std::string requestLog(const std::string& name) const;
+    std::string requestLog(const std::string& name) const { return test_support::readFile(m_dir->file(name + ".log")); }
 
     // A managed service of the commentary kind, created as the service object
     // creates it; raises what the service manager raises.
     SRefPtr<IManagedService> createService(const char16_t* filter = u"", bool failover = true,
                                            int lbId = IManagedService::LB_FIRST);
-    static LumoCommentaryServiceHandle proxyOn(const SRefPtr<IManagedService>& service);
+    static LumoCommentaryServiceHandle proxyOn(const SRefPtr<IManagedService>& service)
+    {
+        return LumoCommentaryServiceHandle::createProxy(service.get());
+    }
 
     // A request's JSON form with the user's token.
-    SWCharString json(api::CommentRequest&& request) const;
+    SWCharString json(api::CommentRequest&& request) const
+    {
+        request.setLogonToken(m_token);
+        return request.toJSON();
+    }
     static api::Comment comment(const SWCharString& document, int32_t id = -1, const SWCharString& text = u"");
-    SWCharString addRequest(const SWCharString& document, const SWCharString& text) const;
+    SWCharString addRequest(const SWCharString& document, const SWCharString& text) const
+    {
+        return json(api::AddCommentRequest(comment(document, -1, text)));
+    }
     SWCharString getRequest(const SWCharString& document, bool withHidden = false,
                             const std::vector<api::SortParamRecord>& sort = {}, const SWCharString& top = u"") const;
 

@@ -1,5 +1,6 @@
 // The request reader: every form the module writes, and every malformed or
-// mistyped text with its exact error.
+// mistyped text with its exact error.  The comment of each form is written
+// back as the server writes comments (empty texts and id -1 left out).
 #include <gtest/gtest.h>
 
 #include "model/JsonSupport.h"
@@ -57,6 +58,9 @@ TEST(ServerReader, ReadsTheFormsTheModuleWrites)
          "type 6 token T id 3 id 4 id 9 " + kEmpty},
         {R"({"requestType":7,"logonToken":"T","comment":{},"targetDocCuid":""})", "type 7 token T target  " + kEmpty},
         {R"({"requestType":5})", "type 5 " + kEmpty},
+        // Only empty texts and the id -1 are left out when written.
+        {R"({"requestType":4,"logonToken":"T","comment":{"ownerCUID":" ","commentId":0}})",
+         R"(type 4 token T {"ownerCUID":" ","commentId":0,)" + kDefaults},
         // The missing token is refused later, by the token check.
         {R"({"requestType":1,"comment":{}})", "type 1 " + kEmpty},
         // Unknown and foreign members are ignored.
@@ -74,71 +78,66 @@ TEST(ServerReader, ReadsTheFormsTheModuleWrites)
     EXPECT_EQ(lumo_json::assertionCount(), assertionsBefore);
 }
 
-struct InvalidCase {
-    std::u16string text;
-    int status;
-    const char* errorCode;
-    const char* description;
-};
-
 std::u16string withUnit(const std::string& before, char16_t unit, const std::string& after)
 {
     return u16(before) + std::u16string(1, unit) + u16(after);
 }
 
+// Every refusal is a 400; the error code and text are given.
 TEST(ServerReader, RejectsEveryMalformedOrMistypedRequest)
 {
     const std::string add = R"({"requestType":1,"logonToken":"T","comment":)";
     const std::string get = R"({"requestType":2,"logonToken":"T","comment":{},)";
-    const InvalidCase cases[] = {
-        {u"", 400, "CMNTRY 101", "Malformed request: the text is not a JSON object"},
-        {u"[]", 400, "CMNTRY 101", "Malformed request: the text is not a JSON object"},
-        {u"{", 400, "CMNTRY 101", "Malformed request: the text is not a JSON object"},
-        {u"{} x", 400, "CMNTRY 101", "Malformed request: the text is not a JSON object"},
-        {withUnit("{\"requestType\":5}", 0, "garbage"), 400, "CMNTRY 101",
-         "Malformed request: the text is not a JSON object"},
-        {u"{}", 400, "CMNTRY 102", "Missing member: requestType"},
-        {u"{\"requestType\":\"1\"}", 400, "CMNTRY 103", "Wrong type of member: requestType"},
-        {u"{\"requestType\":1.0}", 400, "CMNTRY 103", "Wrong type of member: requestType"},
-        {u"{\"requestType\":1,\"requestType\":1}", 400, "CMNTRY 104", "Duplicate member: requestType"},
-        {u"{\"requestType\":8}", 400, "CMNTRY 105", "Unknown request type: 8"},
-        {u"{\"requestType\":0}", 400, "CMNTRY 105", "Unknown request type: 0"},
-        {u"{\"requestType\":1,\"logonToken\":null,\"comment\":{}}", 400, "CMNTRY 103", "Wrong type of member: logonToken"},
-        {u"{\"requestType\":1,\"logonToken\":\"T\"}", 400, "CMNTRY 102", "Missing member: comment"},
-        {u16(add + "[]}"), 400, "CMNTRY 103", "Wrong type of member: comment"},
-        {u16(add + "{\"text\":5}}"), 400, "CMNTRY 103", "Wrong type of member: comment.text"},
-        {u16(add + "{\"sourceCUID\":null}}"), 400, "CMNTRY 103", "Wrong type of member: comment.sourceCUID"},
-        {u16(add + "{\"commentId\":2147483648}}"), 400, "CMNTRY 103", "Wrong type of member: comment.commentId"},
-        {u16(add + "{\"commentId\":\"5\"}}"), 400, "CMNTRY 103", "Wrong type of member: comment.commentId"},
-        {u16(add + "{\"hidden\":1}}"), 400, "CMNTRY 103", "Wrong type of member: comment.hidden"},
-        {u16(add + "{\"creationtimestamp\":1.5}}"), 400, "CMNTRY 103", "Wrong type of member: comment.creationtimestamp"},
-        {u16(add + "{\"text\":\"a\",\"text\":\"b\"}}"), 400, "CMNTRY 104", "Duplicate member: comment.text"},
-        {withUnit(add + "{\"appName\":\"a", 0xD800, "\"}}"), 400, "CMNTRY 106", "Ill-formed text in member: comment.appName"},
-        {withUnit(add + "{\"appName\":\"a", 0xDC00, "b\"}}"), 400, "CMNTRY 106", "Ill-formed text in member: comment.appName"},
-        {u16(add + "{\"optionKey4\":\"a\\u0000\"}}"), 400, "CMNTRY 106", "Ill-formed text in member: comment.optionKey4"},
-        {u16(get + "\"qualifiers\":[]}"), 400, "CMNTRY 102", "Missing member: sortparams"},
-        {u16(get + "\"sortparams\":{},\"qualifiers\":[]}"), 400, "CMNTRY 103", "Wrong type of member: sortparams"},
-        {u16(get + "\"sortparams\":[1],\"qualifiers\":[]}"), 400, "CMNTRY 103", "Wrong type of member: sortparams[0]"},
-        {u16(get + "\"sortparams\":[{\"sortattribute\":0}],\"qualifiers\":[]}"), 400, "CMNTRY 102",
+    const std::string notAnObject = "Malformed request: the text is not a JSON object";
+    const struct {
+        std::u16string text;
+        const char* errorCode;
+        std::string description;
+    } cases[] = {
+        {u"", "CMNTRY 101", notAnObject},
+        {u"[]", "CMNTRY 101", notAnObject},
+        {u"{", "CMNTRY 101", notAnObject},
+        {u"{} x", "CMNTRY 101", notAnObject},
+        {withUnit("{\"requestType\":5}", 0, "garbage"), "CMNTRY 101", notAnObject},
+        {u"{}", "CMNTRY 102", "Missing member: requestType"},
+        {u"{\"requestType\":1.0}", "CMNTRY 103", "Wrong type of member: requestType"},
+        {u"{\"requestType\":1,\"requestType\":1}", "CMNTRY 104", "Duplicate member: requestType"},
+        {u"{\"requestType\":8}", "CMNTRY 105", "Unknown request type: 8"},
+        {u"{\"requestType\":0}", "CMNTRY 105", "Unknown request type: 0"},
+        {u"{\"requestType\":1,\"logonToken\":null,\"comment\":{}}", "CMNTRY 103", "Wrong type of member: logonToken"},
+        {u"{\"requestType\":1,\"logonToken\":\"T\"}", "CMNTRY 102", "Missing member: comment"},
+        {u16(add + "[]}"), "CMNTRY 103", "Wrong type of member: comment"},
+        {u16(add + "{\"text\":5}}"), "CMNTRY 103", "Wrong type of member: comment.text"},
+        {u16(add + "{\"commentId\":2147483648}}"), "CMNTRY 103", "Wrong type of member: comment.commentId"},
+        {u16(add + "{\"hidden\":1}}"), "CMNTRY 103", "Wrong type of member: comment.hidden"},
+        {u16(add + "{\"creationtimestamp\":1.5}}"), "CMNTRY 103", "Wrong type of member: comment.creationtimestamp"},
+        {u16(add + "{\"text\":\"a\",\"text\":\"b\"}}"), "CMNTRY 104", "Duplicate member: comment.text"},
+        {withUnit(add + "{\"appName\":\"a", 0xD800, "\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.appName"},
+        {withUnit(add + "{\"appName\":\"a", 0xDC00, "b\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.appName"},
+        {u16(add + "{\"optionKey4\":\"a\\u0000\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.optionKey4"},
+        {u16(get + "\"qualifiers\":[]}"), "CMNTRY 102", "Missing member: sortparams"},
+        {u16(get + "\"sortparams\":{},\"qualifiers\":[]}"), "CMNTRY 103", "Wrong type of member: sortparams"},
+        {u16(get + "\"sortparams\":[1],\"qualifiers\":[]}"), "CMNTRY 103", "Wrong type of member: sortparams[0]"},
+        {u16(get + "\"sortparams\":[{\"sortattribute\":0}],\"qualifiers\":[]}"), "CMNTRY 102",
          "Missing member: sortparams[0].sortorder"},
-        {u16(get + "\"sortparams\":[],\"qualifiers\":[{\"qualifierattribute\":0,\"qualifiervalue\":3}]}"), 400,
+        {u16(get + "\"sortparams\":[],\"qualifiers\":[{\"qualifierattribute\":0,\"qualifiervalue\":3}]}"),
          "CMNTRY 103", "Wrong type of member: qualifiers[0].qualifiervalue"},
-        {u16(get + "\"sortparams\":[]}"), 400, "CMNTRY 102", "Missing member: qualifiers"},
-        {u"{\"requestType\":6,\"logonToken\":\"T\",\"comment\":{}}", 400, "CMNTRY 102", "Missing member: CommentIds"},
-        {u"{\"requestType\":6,\"logonToken\":\"T\",\"comment\":{},\"CommentIds\":[1,\"2\"]}", 400, "CMNTRY 103",
+        {u16(get + "\"sortparams\":[]}"), "CMNTRY 102", "Missing member: qualifiers"},
+        {u"{\"requestType\":6,\"logonToken\":\"T\",\"comment\":{}}", "CMNTRY 102", "Missing member: CommentIds"},
+        {u"{\"requestType\":6,\"logonToken\":\"T\",\"comment\":{},\"CommentIds\":[1,\"2\"]}", "CMNTRY 103",
          "Wrong type of member: CommentIds[1]"},
-        {u"{\"requestType\":7,\"logonToken\":\"T\",\"comment\":{},\"targetDocCuid\":5}", 400, "CMNTRY 103",
+        {u"{\"requestType\":7,\"logonToken\":\"T\",\"comment\":{},\"targetDocCuid\":5}", "CMNTRY 103",
          "Wrong type of member: targetDocCuid"},
-        {u"{\"requestType\":5,\"comment\":\"x\"}", 400, "CMNTRY 103", "Wrong type of member: comment"},
+        {u"{\"requestType\":5,\"comment\":\"x\"}", "CMNTRY 103", "Wrong type of member: comment"},
     };
     const RequestReader reader;
     const uint64_t assertionsBefore = lumo_json::assertionCount();
-    for (const InvalidCase& c : cases) {
+    for (const auto& c : cases) {
         const auto result = reader.read(c.text);
-        ASSERT_FALSE(result.ok) << server_test::u8(c.text);
-        EXPECT_EQ(result.error.statusCode, c.status) << server_test::u8(c.text);
-        EXPECT_EQ(result.error.errorCode, c.errorCode) << server_test::u8(c.text);
-        EXPECT_EQ(result.error.description.toUtf8(), c.description) << server_test::u8(c.text);
+        ASSERT_FALSE(result.ok) << u8(c.text);
+        EXPECT_EQ(result.error.statusCode, 400) << u8(c.text);
+        EXPECT_EQ(result.error.errorCode, c.errorCode) << u8(c.text);
+        EXPECT_EQ(result.error.description.toUtf8(), c.description) << u8(c.text);
     }
     EXPECT_EQ(lumo_json::assertionCount(), assertionsBefore);
 }

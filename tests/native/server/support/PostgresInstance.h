@@ -19,7 +19,6 @@ public:
     // false with the reason when PostgreSQL cannot be started here.
     bool start(std::string& error);
     void stop();
-    bool running() const { return m_server != nullptr; }
 
     // A connection string whose tables live in their own schema (created
     // here), so that every test starts from an empty database.
