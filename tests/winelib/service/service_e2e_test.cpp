@@ -67,7 +67,10 @@ TEST_F(ServiceE2E, EveryOperationGoesFromRequestObjectToResponseObject)
     const std::u16string doc = UniqueDocument("every-operation"), copy = doc + u"-copy";
     // The request's kind decides what an operation does: the last add runs
     // through DeleteComment, a get through AddComment.
-    const std::pair<const char16_t*, Operation> adds[] = {
+    struct {
+        const char16_t* text;
+        Operation op;
+    } const adds[] = {
         {u"first", &Service::AddComment}, {u"second", &Service::AddComment}, {u"third", &Service::DeleteComment}};
     for (const auto& [text, op] : adds) {
         EXPECT_EQ("AddCommentSuccessResponse|0|success|1|", Summary(Run(op, AddRequest(doc, text))));

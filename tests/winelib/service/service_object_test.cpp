@@ -169,9 +169,11 @@ TEST(HostSessionTable, AnswersItsFourOperationsAtTheirPositionsAndNothingElse)
     LCID locale = 0;
     EXPECT_HR(S_OK, reinterpret_cast<LocaleOperation>(table[12])(session.Get(), &locale));
     EXPECT_EQ(0x0413u, locale);
-    for (int position = 3; position < 36; ++position)
-        if (position != 12 && !texts.count(position))
+    for (int position = 3; position < 36; ++position) {
+        if (position != 12 && !texts.count(position)) {
             EXPECT_HR(E_NOTIMPL, reinterpret_cast<Other>(table[position])(session.Get())) << position;
+        }
+    }
     static_cast<CHostSession*>(session.Get())->FailLocaleQuery(true);
     EXPECT_HR(E_FAIL, reinterpret_cast<LocaleOperation>(table[12])(session.Get(), &locale));
 }
