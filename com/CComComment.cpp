@@ -8,16 +8,6 @@ extern "C" const IID IID_CComCommentIdentity = {
 
 static constexpr char kTraceArea[] = "CComComment";
 
-namespace {
-
-using Record = CComComment::Record;
-
-// A record that the object does not own: the empty control block makes the
-// pointer share nobody's ownership.
-std::shared_ptr<Record> Unowned(Record* record) { return std::shared_ptr<Record>(std::shared_ptr<Record>(), record); }
-
-}  // namespace
-
 CComComment::CComComment()
 {
     SetObjectLocale(kDefaultObjectLocale);
@@ -30,13 +20,6 @@ HRESULT CComComment::AttachModel(std::shared_ptr<Record> record) noexcept
 {
     if (!record) return E_POINTER;
     m_pComment = std::move(record);
-    return S_OK;
-}
-
-HRESULT CComComment::AttachModel(Record* record) noexcept
-{
-    if (!record) return E_POINTER;
-    m_pComment = Unowned(record);
     return S_OK;
 }
 

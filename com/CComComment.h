@@ -92,9 +92,6 @@ public:
     // held until now is given up (an own record is freed).  A null record is
     // refused with E_POINTER and changes nothing.
     HRESULT AttachModel(std::shared_ptr<Record> record) noexcept;
-    // The same for a record that the caller keeps alive for as long as this
-    // object can use it; the object never frees it.
-    HRESULT AttachModel(Record* record) noexcept;
 
     // The comment object behind an ISComment of this module, or null for a
     // null pointer or a comment implemented elsewhere.  Borrowed: the caller's

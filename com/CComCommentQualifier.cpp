@@ -19,13 +19,6 @@ HRESULT CComCommentQualifier::AttachModel(std::shared_ptr<Record> record) noexce
     return S_OK;
 }
 
-HRESULT CComCommentQualifier::AttachModel(Record* record) noexcept
-{
-    if (!record) return E_POINTER;
-    m_pQualifier = std::shared_ptr<Record>(std::shared_ptr<Record>(), record);
-    return S_OK;
-}
-
 STDMETHODIMP CComCommentQualifier::put_CommentQualifierAttribute(CommentQualifierAttributeType newVal) noexcept
 try {
     SCOM_METHOD("CComCommentQualifier::put_CommentQualifierAttribute");

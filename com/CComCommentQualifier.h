@@ -42,7 +42,6 @@ public:
     // Inside the module only; the same rules as CComComment's.
     Record* GetModel() const noexcept { return m_pQualifier.get(); }
     HRESULT AttachModel(std::shared_ptr<Record> record) noexcept;
-    HRESULT AttachModel(Record* record) noexcept;
 
 private:
     std::shared_ptr<Record> m_pQualifier;

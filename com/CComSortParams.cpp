@@ -20,13 +20,6 @@ HRESULT CComSortParam::AttachModel(std::shared_ptr<Record> record) noexcept
     return S_OK;
 }
 
-HRESULT CComSortParam::AttachModel(Record* record) noexcept
-{
-    if (!record) return E_POINTER;
-    m_pSortParam = std::shared_ptr<Record>(std::shared_ptr<Record>(), record);
-    return S_OK;
-}
-
 // Values outside the enumerations are stored and returned unchanged.
 
 STDMETHODIMP CComSortParam::put_SortAttribute(SortAttributeType newVal) noexcept
