@@ -72,55 +72,52 @@ std::u16string text(const StringBuffer& buffer)
 
 const SWCharString kSuccess(u"success");
 
+// One response object: what writeMembers writes, in braces, as text.
+template <class WriteMembers>
+std::u16string writeObject(const WriteMembers& writeMembers)
+{
+    StringBuffer buffer;
+    Writer w(buffer);
+    w.StartObject();
+    writeMembers(w);
+    w.EndObject();
+    return text(buffer);
+}
+
 }  // namespace
 
 std::u16string ResponseWriter::success(int32_t responseType)
 {
-    StringBuffer buffer;
-    Writer w(buffer);
-    w.StartObject();
-    writeHead(w, 0, kSuccess, responseType);
-    w.EndObject();
-    return text(buffer);
+    return writeObject([&](Writer& w) { writeHead(w, 0, kSuccess, responseType); });
 }
 
 std::u16string ResponseWriter::addSuccess(const CommentRecord& stored)
 {
-    StringBuffer buffer;
-    Writer w(buffer);
-    w.StartObject();
-    writeHead(w, 0, kSuccess, 1);
-    key(w, u"comment");
-    writeComment(w, stored);
-    w.EndObject();
-    return text(buffer);
+    return writeObject([&](Writer& w) {
+        writeHead(w, 0, kSuccess, 1);
+        key(w, u"comment");
+        writeComment(w, stored);
+    });
 }
 
 std::u16string ResponseWriter::getSuccess(const std::vector<CommentRecord>& comments)
 {
-    StringBuffer buffer;
-    Writer w(buffer);
-    w.StartObject();
-    writeHead(w, 0, kSuccess, 2);
-    key(w, u"comments");
-    w.StartArray();
-    for (const CommentRecord& c : comments) writeComment(w, c);
-    w.EndArray();
-    w.EndObject();
-    return text(buffer);
+    return writeObject([&](Writer& w) {
+        writeHead(w, 0, kSuccess, 2);
+        key(w, u"comments");
+        w.StartArray();
+        for (const CommentRecord& c : comments) writeComment(w, c);
+        w.EndArray();
+    });
 }
 
 std::u16string ResponseWriter::error(const ServerError& error)
 {
-    StringBuffer buffer;
-    Writer w(buffer);
-    w.StartObject();
-    writeHead(w, error.statusCode, error.description, 5);
-    key(w, u"errorCode");
-    const SWCharString code = SWCharString::fromUtf8(error.errorCode);
-    string(w, code);
-    w.EndObject();
-    return text(buffer);
+    return writeObject([&](Writer& w) {
+        writeHead(w, error.statusCode, error.description, 5);
+        key(w, u"errorCode");
+        string(w, SWCharString::fromUtf8(error.errorCode));
+    });
 }
 
 std::u16string ResponseWriter::comment(const CommentRecord& comment)

@@ -6,6 +6,11 @@
 // A comment object is written as the commentary module writes one: string
 // members only when not empty, "commentId" unless it is -1, "hidden" and both
 // timestamps always.
+//
+// Design decision: the server writes its replies itself, with RapidJSON's
+// streaming writer, rather than through the model's comment classes: a get
+// of thousands of comments builds no document, and the module's reader is
+// checked against a writer that does not share its code.
 #pragma once
 
 #include <string>
