@@ -7,9 +7,12 @@
 //                logical_report_id, context_common, app_name, app_context,
 //                app_datapath, option_key1 .. option_key4, connecxion,
 //                creation_ts, last_modified_ts, hidden)
-//   lumo_reply(client_id, retention_id, expires_ms, created_ms, reply)
+//   lumo_reply(client_id, retention_id, expires_ms, created_ms, reply,
+//              user_name, request_type)
 //     primary key (client_id, retention_id); client_id is the FT client id in
-//     lower-case hexadecimal, so any bytes fit a text column.
+//     lower-case hexadecimal, so any bytes fit a text column.  user_name and
+//     request_type were added later: opening an older database adds them
+//     (empty and 0 for the rows it holds).
 #pragma once
 
 #include <string>

@@ -4,10 +4,10 @@
 //
 //   add        stores the comment with a new commentId; creation and
 //              last-modified time := now; lastModifiedUserCuid and
-//              lastModifiedUserName := the caller; ownerCUID and userName :=
-//              the caller where the request leaves them empty; every other
-//              member (connecXion and hidden included) as sent.  Answers the
-//              stored comment under "comment".
+//              lastModifiedUserName and userName := the caller; ownerCUID :=
+//              the caller where the request leaves it empty (another owner:
+//              AccessPolicy); every other member (connecXion and hidden
+//              included) as sent.  Answers the stored comment under "comment".
 //   get        the comments of sourceCUID, hidden ones only when the request's
 //              comment has "hidden":true, filtered by equality on each of
 //              logicalReportId, appName, appContext, contextCommon,
@@ -21,6 +21,8 @@
 //   hide       every id of "CommentIds" must be a comment of sourceCUID (404
 //              naming the first that is not, nothing changed); each gets
 //              hidden := true.  An empty list is a no-op.
+//   Modify, delete and hide first ask the AccessPolicy (403 when refused,
+//   nothing changed; a hide is refused whole for one foreign comment).
 //   duplicate  copies every comment of sourceCUID, hidden ones included, in
 //              commentId order into targetDocCuid: new ids, creation and
 //              last-modified time := now, last-modified user := the caller,
@@ -35,6 +37,7 @@
 #include <cstdint>
 #include <string>
 
+#include "server/core/AccessPolicy.h"
 #include "server/core/CommentStore.h"
 #include "server/core/CommentaryRequest.h"
 #include "server/core/ServerError.h"
@@ -49,19 +52,28 @@ struct OperationResult {
 
 class CommentOperations {
 public:
+    // The policy and the store must outlive the object.
+    CommentOperations(StoreTransaction& transaction, const AccessPolicy& policy)
+        : m_store(transaction), m_policy(policy)
+    {
+    }
+
     // request has passed RequestRules::check; user is the token's user.
-    static OperationResult run(StoreTransaction& transaction, const CommentaryRequest& request,
-                               const SWCharString& user, int64_t nowMs);
+    OperationResult run(const CommentaryRequest& request, const SWCharString& user, int64_t nowMs);
 
 private:
-    static OperationResult add(StoreTransaction& t, const CommentaryRequest& r, const SWCharString& user, int64_t now);
-    static OperationResult get(StoreTransaction& t, const CommentaryRequest& r);
-    static OperationResult modify(StoreTransaction& t, const CommentaryRequest& r, const SWCharString& user,
-                                  int64_t now);
-    static OperationResult remove(StoreTransaction& t, const CommentaryRequest& r);
-    static OperationResult hide(StoreTransaction& t, const CommentaryRequest& r);
-    static OperationResult duplicate(StoreTransaction& t, const CommentaryRequest& r, const SWCharString& user,
-                                     int64_t now);
+    OperationResult add(const CommentaryRequest& r, const SWCharString& user, int64_t now);
+    OperationResult get(const CommentaryRequest& r);
+    OperationResult modify(const CommentaryRequest& r, const SWCharString& user, int64_t now);
+    OperationResult remove(const CommentaryRequest& r, const SWCharString& user);
+    OperationResult hide(const CommentaryRequest& r, const SWCharString& user);
+    OperationResult duplicate(const CommentaryRequest& r, const SWCharString& user, int64_t now);
+    // The stored comment the caller may change, or the error (404, 403).
+    std::optional<CommentRecord> changeable(int32_t commentId, const SWCharString& sourceCUID,
+                                            const SWCharString& user, ServerError& error);
+
+    StoreTransaction& m_store;
+    const AccessPolicy& m_policy;
 };
 
 }  // namespace lumo_server

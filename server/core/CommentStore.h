@@ -55,17 +55,29 @@ struct ReplyKey {
     int32_t retentionId = 0;
 };
 
+// One row of the reply table (lumo_reply): the key, who sent which kind of
+// request under it, and the reply that was recorded.  A replay must match the
+// user and the kind.  Rows of databases from before the user and kind were
+// kept read back with an empty user and kind 0, which match no request.
+struct ReplyRecord {
+    ReplyKey key;
+    SWCharString userName;    // the token's user
+    int32_t requestType = 0;  // the request kind
+    int64_t expiresMs = 0;    // the FT expiration time; 0: none given
+    int64_t createdMs = 0;
+    std::u16string reply;     // empty while claimed and not yet recorded
+};
+
 class StoreTransaction {
 public:
     virtual ~StoreTransaction() = default;
 
-    // Exactly-once support.  claimReply inserts a placeholder row for the key
-    // and returns true, or returns false when a row for the key exists
-    // (committed by another transaction, possibly of another server).  In the
-    // false case storedReply gives the recorded reply.  recordReply fills the
-    // claimed row.  expiresMs 0 means "no expiry given".
-    virtual bool claimReply(const ReplyKey& key, int64_t expiresMs, int64_t nowMs) = 0;
-    virtual std::optional<std::u16string> storedReply(const ReplyKey& key) = 0;
+    // Exactly-once support.  claimReply inserts the row (its reply empty) and
+    // returns true, or returns false when a row for the key exists (committed
+    // by another transaction, possibly of another server).  In the false case
+    // storedReply gives the row.  recordReply fills the claimed row's reply.
+    virtual bool claimReply(const ReplyRecord& claim) = 0;
+    virtual std::optional<ReplyRecord> storedReply(const ReplyKey& key) = 0;
     virtual void recordReply(const ReplyKey& key, const std::u16string& reply) = 0;
 
     // Inserts a comment (its commentId is ignored) and returns the new id,

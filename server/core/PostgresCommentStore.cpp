@@ -22,7 +22,10 @@ const char kSchema[] =
     "CREATE INDEX IF NOT EXISTS lumo_comment_source ON lumo_comment (source_cuid, comment_id);"
     "CREATE TABLE IF NOT EXISTS lumo_reply ("
     " client_id TEXT NOT NULL, retention_id INTEGER NOT NULL, expires_ms BIGINT NOT NULL,"
-    " created_ms BIGINT NOT NULL, reply TEXT NOT NULL, PRIMARY KEY (client_id, retention_id));";
+    " created_ms BIGINT NOT NULL, reply TEXT NOT NULL, PRIMARY KEY (client_id, retention_id));"
+    // Columns added since the first layout; an older database gains them here.
+    "ALTER TABLE lumo_reply ADD COLUMN IF NOT EXISTS user_name TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE lumo_reply ADD COLUMN IF NOT EXISTS request_type INTEGER NOT NULL DEFAULT 0;";
 
 std::string utf8(const SWCharString& s) { return utf16ToUtf8(s.str()); }
 
@@ -79,26 +82,34 @@ public:
         if (m_connection && m_connection->healthy()) m_store.release(std::move(m_connection));
     }
 
-    bool claimReply(const ReplyKey& key, int64_t expiresMs, int64_t nowMs) override
+    bool claimReply(const ReplyRecord& claim) override
     {
         // Waits for a concurrent transaction that inserted the same key: when
         // it commits the key is taken (no row inserted), when it rolls back
         // this insert goes ahead.
         auto result = m_connection->execParams(
-            "INSERT INTO lumo_reply (client_id, retention_id, expires_ms, created_ms, reply) "
-            "VALUES ($1, $2, $3, $4, '') ON CONFLICT (client_id, retention_id) DO NOTHING",
-            {hexClientId(key.clientId), std::to_string(key.retentionId), std::to_string(expiresMs),
-             std::to_string(nowMs)});
+            "INSERT INTO lumo_reply (client_id, retention_id, expires_ms, created_ms, reply, user_name, request_type) "
+            "VALUES ($1, $2, $3, $4, '', $5, $6) ON CONFLICT (client_id, retention_id) DO NOTHING",
+            {hexClientId(claim.key.clientId), std::to_string(claim.key.retentionId), std::to_string(claim.expiresMs),
+             std::to_string(claim.createdMs), utf8(claim.userName), std::to_string(claim.requestType)});
         return result.affected() == 1;
     }
 
-    std::optional<std::u16string> storedReply(const ReplyKey& key) override
+    std::optional<ReplyRecord> storedReply(const ReplyKey& key) override
     {
         auto result = m_connection->execParams(
-            "SELECT reply FROM lumo_reply WHERE client_id = $1 AND retention_id = $2",
+            "SELECT user_name, request_type, expires_ms, created_ms, reply FROM lumo_reply"
+            " WHERE client_id = $1 AND retention_id = $2",
             {hexClientId(key.clientId), std::to_string(key.retentionId)});
         if (result.rows() == 0) return std::nullopt;
-        return utf8ToUtf16(result.text(0, 0));
+        ReplyRecord row;
+        row.key = key;
+        row.userName = SWCharString(utf8ToUtf16(result.text(0, 0)));
+        row.requestType = static_cast<int32_t>(result.int64(0, 1));
+        row.expiresMs = result.int64(0, 2);
+        row.createdMs = result.int64(0, 3);
+        row.reply = utf8ToUtf16(result.text(0, 4));
+        return row;
     }
 
     void recordReply(const ReplyKey& key, const std::u16string& reply) override

@@ -34,6 +34,17 @@ void readHead(const std::u16string& reply, ProcessOutcome& outcome)
     if (type != document.MemberEnd() && type->value.IsInt()) outcome.responseType = type->value.GetInt();
 }
 
+ReplyRecord claimOf(const ExactlyOnceKey& key, const SWCharString& user, int32_t requestType, int64_t now)
+{
+    ReplyRecord claim;
+    claim.key = key.key;
+    claim.userName = user;
+    claim.requestType = requestType;
+    claim.expiresMs = key.expiresMs;
+    claim.createdMs = now;
+    return claim;
+}
+
 }  // namespace
 
 RequestProcessor::RequestProcessor(CommentStore& store, ProcessorSettings settings, Clock clock)
@@ -41,7 +52,8 @@ RequestProcessor::RequestProcessor(CommentStore& store, ProcessorSettings settin
       m_settings(std::move(settings)),
       m_clock(clock ? std::move(clock) : Clock(&lumo_session::nowMilliseconds)),
       m_reader(m_settings.limits),
-      m_verifier(m_settings.tokenSecret)
+      m_verifier(m_settings.tokenSecret),
+      m_policy(m_settings.authorization, m_settings.administrators)
 {
 }
 
@@ -84,19 +96,23 @@ ProcessOutcome RequestProcessor::runInTransaction(const CommentaryRequest& reque
     // between; the second round then claims it afresh.
     for (int round = 0; round < 2; ++round) {
         std::unique_ptr<StoreTransaction> transaction = writes ? m_store.beginWrite() : m_store.beginRead();
-        if (exactlyOnce && !transaction->claimReply(key->key, key->expiresMs, now)) {
-            std::optional<std::u16string> recorded = transaction->storedReply(key->key);
+        if (exactlyOnce && !transaction->claimReply(claimOf(*key, user, request.requestType, now))) {
+            std::optional<ReplyRecord> recorded = transaction->storedReply(key->key);
             transaction.reset();  // rolls back: nothing changed
             if (!recorded) continue;
+            // The key belongs to another user's or another kind of request:
+            // its reply is not handed over and this request does not run.
+            if (recorded->userName != user || recorded->requestType != request.requestType)
+                return errorOutcome(ServerError::make(ErrorKind::RetentionIdReused), request.requestType);
             ProcessOutcome outcome;
-            outcome.response = std::move(*recorded);
+            outcome.response = std::move(recorded->reply);
             outcome.requestType = request.requestType;
             outcome.replayed = true;
             readHead(outcome.response, outcome);
             return outcome;
         }
 
-        OperationResult result = CommentOperations::run(*transaction, request, user, now);
+        OperationResult result = CommentOperations(*transaction, m_policy).run(request, user, now);
         if (!result.ok) return errorOutcome(result.error, request.requestType);  // rolled back
         if (exactlyOnce) transaction->recordReply(key->key, result.response);
         transaction->commit();

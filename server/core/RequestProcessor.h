@@ -2,11 +2,13 @@
 //   1. read the request strictly (RequestReader); test connection answers here;
 //   2. check the kind's rules (RequestRules);
 //   3. check the logon token (TokenVerifier);
-//   4. run the operation in one store transaction.  A request that changes
-//      storage and carries an exactly-once key first claims the key in the
-//      reply table; when the key is already there, the recorded reply is
-//      answered and nothing runs.  Otherwise the reply is recorded in the
-//      same transaction as the operation's changes.
+//   4. run the operation in one store transaction, authorized by the
+//      AccessPolicy.  A request that changes storage and carries an
+//      exactly-once key first claims the key in the reply table, with the
+//      caller and the request kind; when the key is already there, the
+//      recorded reply is answered if it was claimed by the same user for the
+//      same kind, and 409 otherwise; either way nothing runs.  Otherwise the
+//      reply is recorded in the same transaction as the operation's changes.
 //      Design decision: only successes are recorded: an error changes nothing,
 //      so a retried failing request is simply checked again.  The token is
 //      checked before the reply table is consulted, so a recorded reply is
@@ -21,7 +23,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "server/core/AccessPolicy.h"
 #include "server/core/CommentStore.h"
 #include "server/core/CommentaryRequest.h"
 #include "server/core/RequestReader.h"
@@ -50,6 +54,8 @@ struct ProcessorSettings {
     std::string tokenSecret;
     int64_t replyMaxAgeMs = 3600 * 1000;  // reply rows older than this are purged
     int64_t purgeIntervalMs = 60 * 1000;
+    AuthorizationPolicy authorization = AuthorizationPolicy::Owner;
+    std::vector<std::string> administrators;  // user names, UTF-8
 };
 
 class RequestProcessor {
@@ -77,6 +83,7 @@ private:
     Clock m_clock;
     RequestReader m_reader;
     TokenVerifier m_verifier;
+    AccessPolicy m_policy;
     std::atomic<int64_t> m_lastPurgeMs{0};
 };
 

@@ -23,7 +23,9 @@ enum class ErrorKind {
     TokenMissing,            // 401 CMNTRY 201
     TokenInvalid,            // 401 CMNTRY 202
     TokenExpired,            // 401 CMNTRY 203
+    Forbidden,               // 403 CMNTRY 211
     NotFound,                // 404 CMNTRY 301
+    RetentionIdReused,       // 409 CMNTRY 302
     RequestTooLarge,         // 413 CMNTRY 401
     MemberTooLarge,          // 413 CMNTRY 402
     StorageFailure           // 500 CMNTRY 501

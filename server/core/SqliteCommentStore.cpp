@@ -22,7 +22,28 @@ const char kSchema[] =
     "CREATE INDEX IF NOT EXISTS lumo_comment_source ON lumo_comment (source_cuid, comment_id);"
     "CREATE TABLE IF NOT EXISTS lumo_reply ("
     " client_id TEXT NOT NULL, retention_id INTEGER NOT NULL, expires_ms INTEGER NOT NULL,"
-    " created_ms INTEGER NOT NULL, reply TEXT NOT NULL, PRIMARY KEY (client_id, retention_id));";
+    " created_ms INTEGER NOT NULL, reply TEXT NOT NULL, user_name TEXT NOT NULL DEFAULT '',"
+    " request_type INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (client_id, retention_id));";
+
+// Columns added to lumo_reply since its first layout, each with the statement
+// that adds it to an older database.
+const struct {
+    const char* name;
+    const char* addition;
+} kReplyColumnsAdded[] = {
+    {"user_name", "ALTER TABLE lumo_reply ADD COLUMN user_name TEXT NOT NULL DEFAULT ''"},
+    {"request_type", "ALTER TABLE lumo_reply ADD COLUMN request_type INTEGER NOT NULL DEFAULT 0"},
+};
+
+void migrateReplyTable(SqliteConnection& connection)
+{
+    for (const auto& column : kReplyColumnsAdded) {
+        SqliteConnection::Statement present(connection,
+                                            "SELECT count(*) FROM pragma_table_info('lumo_reply') WHERE name = ?1");
+        present.bind(1, std::string(column.name));
+        if (present.step() && present.int64(0) == 0) connection.exec(column.addition);
+    }
+}
 
 std::string utf8(const SWCharString& s) { return utf16ToUtf8(s.str()); }
 
@@ -79,28 +100,38 @@ public:
         if (m_connection) m_store.release(std::move(m_connection));
     }
 
-    bool claimReply(const ReplyKey& key, int64_t expiresMs, int64_t nowMs) override
+    bool claimReply(const ReplyRecord& claim) override
     {
         SqliteConnection::Statement insert(
             *m_connection,
-            "INSERT OR IGNORE INTO lumo_reply (client_id, retention_id, expires_ms, created_ms, reply) "
-            "VALUES (?1, ?2, ?3, ?4, '')");
-        insert.bind(1, hexClientId(key.clientId));
-        insert.bind(2, int64_t(key.retentionId));
-        insert.bind(3, expiresMs);
-        insert.bind(4, nowMs);
+            "INSERT OR IGNORE INTO lumo_reply (client_id, retention_id, expires_ms, created_ms, reply, user_name,"
+            " request_type) VALUES (?1, ?2, ?3, ?4, '', ?5, ?6)");
+        insert.bind(1, hexClientId(claim.key.clientId));
+        insert.bind(2, int64_t(claim.key.retentionId));
+        insert.bind(3, claim.expiresMs);
+        insert.bind(4, claim.createdMs);
+        insert.bind(5, utf8(claim.userName));
+        insert.bind(6, int64_t(claim.requestType));
         insert.step();
         return m_connection->changes() == 1;
     }
 
-    std::optional<std::u16string> storedReply(const ReplyKey& key) override
+    std::optional<ReplyRecord> storedReply(const ReplyKey& key) override
     {
         SqliteConnection::Statement select(*m_connection,
-                                           "SELECT reply FROM lumo_reply WHERE client_id = ?1 AND retention_id = ?2");
+                                           "SELECT user_name, request_type, expires_ms, created_ms, reply FROM lumo_reply"
+                                           " WHERE client_id = ?1 AND retention_id = ?2");
         select.bind(1, hexClientId(key.clientId));
         select.bind(2, int64_t(key.retentionId));
         if (!select.step()) return std::nullopt;
-        return utf8ToUtf16(select.text(0));
+        ReplyRecord row;
+        row.key = key;
+        row.userName = SWCharString(utf8ToUtf16(select.text(0)));
+        row.requestType = static_cast<int32_t>(select.int64(1));
+        row.expiresMs = select.int64(2);
+        row.createdMs = select.int64(3);
+        row.reply = utf8ToUtf16(select.text(4));
+        return row;
     }
 
     void recordReply(const ReplyKey& key, const std::u16string& reply) override
@@ -226,6 +257,7 @@ SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutM
     connection->exec("BEGIN IMMEDIATE");
     try {
         connection->exec(kSchema);
+        migrateReplyTable(*connection);
         connection->exec("COMMIT");
     } catch (...) {
         try {

@@ -22,6 +22,8 @@ public:
     // A fresh, empty database; the text says where it is.
     virtual std::string freshDatabase() = 0;
     virtual std::unique_ptr<lumo_server::CommentStore> open(const std::string& location) = 0;
+    // Runs SQL statements on the database directly (no store).
+    virtual void exec(const std::string& location, const std::string& sql) = 0;
 };
 
 constexpr char kSecret[] = "test-secret";
@@ -31,11 +33,16 @@ class ServerOps : public ::testing::TestWithParam<StoreBackend*> {
 protected:
     void SetUp() override;
 
-    std::unique_ptr<lumo_server::RequestProcessor> makeProcessor(lumo_server::CommentStore& store);
+    // Administrators: "root".
+    std::unique_ptr<lumo_server::RequestProcessor> makeProcessor(
+        lumo_server::CommentStore& store,
+        lumo_server::AuthorizationPolicy policy = lumo_server::AuthorizationPolicy::Owner);
     std::string answer(const std::string& text);  // the reply's text
     Reply call(const std::string& text, const std::optional<lumo_server::ExactlyOnceKey>& key = std::nullopt);
     // Adds a comment; returns its id (fails the test on an error reply).
     int add(const std::string& source, const std::string& text, const std::string& moreMembers = "");
+    // Every stored row of the document, hidden ones too, as the reply text.
+    std::string rows(const std::string& source);
     std::vector<int> idsOf(const std::string& source, const std::string& sortparams = "",
                            const std::string& qualifiers = "", const std::string& moreMembers = "");
 
@@ -46,6 +53,8 @@ protected:
     std::unique_ptr<lumo_server::RequestProcessor> m_processor;
 };
 
+// A token of the tests' secret for the user, valid all day.
+std::string tokenFor(const std::string& user);
 lumo_server::ExactlyOnceKey ftKey(const std::string& client, int32_t retention, int64_t expiresMs = 0);
 
 }  // namespace server_test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "server/core/PostgresCommentStore.h"
+#include "server/core/PostgresConnection.h"
 #include "tests/native/server/OperationsSuite.h"
 #include "tests/native/server/support/PostgresInstance.h"
 
@@ -29,6 +30,10 @@ public:
     std::unique_ptr<lumo_server::CommentStore> open(const std::string& location) override
     {
         return std::make_unique<lumo_server::PostgresCommentStore>(location);
+    }
+    void exec(const std::string& location, const std::string& sql) override
+    {
+        lumo_server::PostgresConnection(location).exec(sql.c_str());
     }
 };
 

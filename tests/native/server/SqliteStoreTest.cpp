@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "server/core/SqliteCommentStore.h"
+#include "server/core/SqliteConnection.h"
 #include "tests/native/server/OperationsSuite.h"
 
 namespace server_test {
@@ -13,6 +14,10 @@ public:
     std::unique_ptr<lumo_server::CommentStore> open(const std::string& location) override
     {
         return std::make_unique<lumo_server::SqliteCommentStore>(location);
+    }
+    void exec(const std::string& location, const std::string& sql) override
+    {
+        lumo_server::SqliteConnection(location, 1000).exec(sql.c_str());
     }
 
 private:
