@@ -34,8 +34,8 @@ const char* HostOptions::usage()
            "  --naming REF             the Naming Service where the commentary servers are registered\n"
            "                           (corbaloc::HOST:PORT/NameService or an IOR; default: $LUMO_NAMING)\n"
            "  --user NAME              the user who logs on (default: $USER, else \"lumo\")\n"
-           "  --token-secret TEXT      the logon secret shared with the commentary servers\n"
-           "  --token-secret-file FILE the same, read from a file (default: $LUMO_TOKEN_SECRET_FILE)\n"
+           "  --token-secret-file FILE the file holding the logon secret shared with the commentary\n"
+           "                           servers (default: $LUMO_TOKEN_SECRET_FILE)\n"
            "  --cluster NAME           the cluster of commentary servers (default: LumoCommentary)\n"
            "  --server FILTER          a server name, or a prefix ending in '*' (default: any server)\n"
            "  --locale LCID            the session's locale (default: 0x0409)\n"
@@ -71,9 +71,6 @@ bool HostOptions::parse(int argc, char** argv, std::string& error)
             if (!value(naming)) return false;
         } else if (arg == "--user") {
             if (!value(user)) return false;
-        } else if (arg == "--token-secret") {
-            if (!value(tokenSecret)) return false;
-            secretFile.clear();
         } else if (arg == "--token-secret-file") {
             if (!value(secretFile)) return false;
         } else if (arg == "--cluster") {
@@ -105,9 +102,9 @@ bool HostOptions::parse(int argc, char** argv, std::string& error)
         error = "no script given";
         return false;
     }
-    if (tokenSecret.empty() && !secretFile.empty() && !readSecretFile(secretFile, tokenSecret, error)) return false;
+    if (!secretFile.empty() && !readSecretFile(secretFile, tokenSecret, error)) return false;
     if (tokenSecret.empty()) {
-        error = "no logon secret (--token-secret or --token-secret-file)";
+        error = "no logon secret (--token-secret-file)";
         return false;
     }
     return true;

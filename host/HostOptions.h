@@ -7,7 +7,7 @@ struct HostOptions {
     std::string script;             // the script file to run
     std::string naming;             // --naming: corbaloc or IOR of the Naming Service
     std::string user;               // --user: who logs on
-    std::string tokenSecret;        // --token-secret / --token-secret-file
+    std::string tokenSecret;        // read from --token-secret-file
     std::string cluster;            // --cluster: first server-selection text
     std::string serverFilter;       // --server: second server-selection text
     unsigned long locale = 0x0409;  // --locale

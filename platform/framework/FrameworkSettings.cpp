@@ -75,6 +75,9 @@ FrameworkSettings FrameworkSettings::fromEnvironment()
     readNumber("LUMO_RETENTION_MS", s.retentionMs, uint64_t(1) << 40);
     readNumber("LUMO_FAILED_SERVER_QUARANTINE_MS", s.quarantineMs, 0xFFFFFFFFu);
     if (const char* mode = std::getenv("LUMO_SESSION_LOCK")) s.sharedSessionLock = std::string(mode) == "shared";
+    if (const char* file = std::getenv("LUMO_TLS_CA_FILE")) s.tlsAuthority = file;
+    if (const char* file = std::getenv("LUMO_TLS_CERT_FILE")) s.tlsCertificate = file;
+    if (const char* file = std::getenv("LUMO_TLS_KEY_FILE")) s.tlsKey = file;
     return s;
 }
 

@@ -20,6 +20,12 @@ struct FrameworkSettings {
     uint64_t retentionMs = 600000;         // LUMO_RETENTION_MS
     uint32_t quarantineMs = 10000;         // LUMO_FAILED_SERVER_QUARANTINE_MS
     bool sharedSessionLock = false;        // LUMO_SESSION_LOCK=shared
+    // TLS (omniORB's SSL transport): on when a CA file is named.  Servers
+    // that offer TLS are then reached over TLS only, their certificate
+    // checked against the CA file; a client certificate is optional.
+    std::string tlsAuthority;              // LUMO_TLS_CA_FILE
+    std::string tlsCertificate;            // LUMO_TLS_CERT_FILE
+    std::string tlsKey;                    // LUMO_TLS_KEY_FILE
 
     // Reads the environment; a variable that is unset or does not parse keeps
     // its default (numbers: decimal digits only; flags: 0 or 1).

@@ -6,8 +6,11 @@
 
 #include "platform/framework/FrameworkSettings.h"
 #include "platform/framework/FtRequestTracker.h"
+#include "platform/framework/TlsContext.h"
 
 namespace {
+
+const char kPlainTransports[] = "* unix,tcp";
 
 struct OrbState {
     std::mutex mutex;
@@ -33,10 +36,15 @@ CORBA::ORB_ptr initialiseLocked(OrbState& s)
     const FrameworkSettings settings = FrameworkSettings::current();
     std::vector<std::string> args{"lumo"};
     args.insert(args.end(), settings.orbOptions.begin(), settings.orbOptions.end());
+    // Without a CA file no server certificate could be checked: TLS is not
+    // used at all (rules given in LUMO_ORB_OPTIONS come first and win).
+    const std::vector<std::string> rules = OrbServices::transportRules(settings);
+    args.insert(args.end(), rules.begin(), rules.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(&a[0]);
     argv.push_back(nullptr);
     int argc = static_cast<int>(args.size());
+    OrbServices::installTls(settings);
     // Design decision: an ORB that the host process initialised itself is
     // shared (ORB_init answers the existing one); the framework's options
     // then apply only where they are per call (timeouts, interceptor).
@@ -102,6 +110,17 @@ std::string OrbServices::namingText()
 void OrbServices::applyCallTimeout(CORBA::Object_ptr object, uint32_t callTimeoutMs)
 {
     if (!CORBA::is_nil(object) && callTimeoutMs > 0) omniORB::setClientCallTimeout(object, callTimeoutMs);
+}
+
+void OrbServices::installTls(const FrameworkSettings& settings)
+{
+    TlsContext::install({settings.tlsAuthority, settings.tlsCertificate, settings.tlsKey});
+}
+
+std::vector<std::string> OrbServices::transportRules(const FrameworkSettings& settings)
+{
+    if (!settings.tlsAuthority.empty()) return {};
+    return {"-ORBclientTransportRule", kPlainTransports};
 }
 
 void OrbServices::shutdown()

@@ -8,6 +8,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/framework/FrameworkSettings.h"
 
 class OrbServices {
 public:
@@ -27,6 +30,16 @@ public:
 
     // Limits every call through this reference (0: no limit).
     static void applyCallTimeout(CORBA::Object_ptr object, uint32_t callTimeoutMs);
+
+    // Gives the process's SSL transport the settings' TLS files; before
+    // ORB_init (orb() calls it).  A program that initialises its own ORB
+    // calls it first and passes transportRules to ORB_init after its own
+    // options.
+    static void installTls(const FrameworkSettings& settings);
+    // The -ORB options that keep a client without a CA file to plain
+    // transports (TlsContext.h); none when TLS is on, so that the ORB's
+    // default rule prefers TLS wherever a server offers it.
+    static std::vector<std::string> transportRules(const FrameworkSettings& settings);
 
     static void shutdown();
     static bool isShutDown();

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/foundation/SLogger.h"
+#include "platform/framework/TlsContext.h"
 #include "server/app/ServerOptions.h"
 #include "server/core/PostgresCommentStore.h"
 #include "server/core/RequestLog.h"
@@ -106,6 +107,9 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
     settings.limits.maxFieldChars = options.maxFieldChars;
     settings.tokenSecret = options.tokenSecret;
     settings.replyMaxAgeMs = options.replyMaxAgeSeconds * 1000;
+    settings.authorization =
+        options.authorization == "open" ? AuthorizationPolicy::Open : AuthorizationPolicy::Owner;
+    settings.administrators = options.administrators;
     RequestProcessor processor(*store, settings);
     ShutdownLatch latch;
 
@@ -115,11 +119,20 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
     const std::size_t maxMessage =
         std::min<std::size_t>(std::max<std::size_t>(options.maxRequestChars * 4 + 65536, 2097152), 0x7fffffff);
     const std::string maxMessageText = std::to_string(maxMessage);
-    const char* orbOptions[][2] = {{"endPoint", options.endpoint.c_str()},
-                                   {"giopMaxMsgSize", maxMessageText.c_str()},
-                                   {"clientCallTimeOutPeriod", "10000"},
-                                   {"clientConnectTimeOutPeriod", "5000"},
-                                   {nullptr, nullptr}};
+    std::vector<std::pair<std::string, std::string>> orbOptionList;
+    if (!options.tlsOnly) orbOptionList.emplace_back("endPoint", options.endpoint);
+    // The SSL transport is always given a context (TlsContext.h); it listens
+    // only when the server has a certificate.
+    TlsContext::install({options.tlsAuthority, options.tlsCertificate, options.tlsKey});
+    if (!options.tlsCertificate.empty()) orbOptionList.emplace_back("endPoint", options.tlsEndpoint);
+    orbOptionList.emplace_back("giopMaxMsgSize", maxMessageText);
+    orbOptionList.emplace_back("clientCallTimeOutPeriod", "10000");
+    orbOptionList.emplace_back("clientConnectTimeOutPeriod", "5000");
+    const char* orbOptions[8][2] = {};  // ends with the first {nullptr, nullptr}
+    for (std::size_t i = 0; i < orbOptionList.size(); ++i) {
+        orbOptions[i][0] = orbOptionList[i].first.c_str();
+        orbOptions[i][1] = orbOptionList[i].second.c_str();
+    }
     std::vector<char*> orbArgv;
     std::vector<std::string> orbArgs = options.orbArgs;
     orbArgs.insert(orbArgs.begin(), kProgram);
@@ -130,7 +143,8 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
     try {
         orb = CORBA::ORB_init(orbArgc, orbArgv.data(), "omniORB4", orbOptions);
     } catch (const CORBA::Exception& e) {
-        complain(std::string("cannot start the ORB: ") + e._name());
+        const std::string tls = TlsContext::lastError();
+        complain(std::string("cannot start the ORB: ") + e._name() + (tls.empty() ? "" : ": " + tls));
         return kExitStartup;
     }
     FtServerInterceptor::install();

@@ -1,7 +1,9 @@
 #include "server/app/ServerOptions.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -21,20 +23,58 @@ bool parseCount(const std::string& text, uint64_t max, uint64_t& out)
     return true;
 }
 
-bool readSecretFile(const std::string& path, std::string& secret, std::string& error)
+// A file that holds a secret (the token secret, a private key) must be
+// private to its owner: readable, let alone writable, by nobody else.
+bool checkPrivate(const std::string& path, const char* what, std::string& error)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        error = std::string("cannot read the ") + what + " " + path;
+        return false;
+    }
+    if ((info.st_mode & (S_IRWXG | S_IRWXO)) == 0) return true;
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    error = std::string("the ") + what + " " + path + " is open to other users (mode " + mode +
+            "); make it private to its owner (chmod 600)";
+    return false;
+}
+
+bool readWholeFile(const std::string& path, const char* what, std::string& text, std::string& error)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = "cannot read the token secret file " + path;
+        error = std::string("cannot read the ") + what + " " + path;
         return false;
     }
     std::ostringstream content;
     content << in.rdbuf();
-    secret = content.str();
+    text = content.str();
+    return true;
+}
+
+bool readSecretFile(const std::string& path, std::string& secret, std::string& error)
+{
+    if (!checkPrivate(path, "token secret file", error)) return false;
+    if (!readWholeFile(path, "token secret file", secret, error)) return false;
     while (!secret.empty() && (secret.back() == '\n' || secret.back() == '\r')) secret.pop_back();
     if (secret.empty()) {
         error = "the token secret file " + path + " is empty";
         return false;
+    }
+    return true;
+}
+
+// One administrator per line; blank lines and lines starting with '#' are skipped.
+bool readAdministrators(const std::string& path, std::vector<std::string>& names, std::string& error)
+{
+    std::string text;
+    if (!readWholeFile(path, "administrator file", text, error)) return false;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        line.erase(0, line.find_first_not_of(" \t"));
+        if (!line.empty() && line[0] != '#') names.push_back(line);
     }
     return true;
 }
@@ -54,7 +94,6 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
         error = message;
         return false;
     };
-    bool secretFileGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& out) {
@@ -84,19 +123,35 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
             if (options.name.empty()) return fail("--name needs a non-empty name");
         } else if (arg == "--endpoint") {
             if (!value(options.endpoint)) return false;
+        } else if (arg == "--tls-endpoint") {
+            if (!value(options.tlsEndpoint)) return false;
         } else if (arg == "--sqlite") {
             if (!value(options.sqlitePath)) return false;
             options.sqliteGiven = true;
         } else if (arg == "--postgres") {
             if (!value(options.postgres)) return false;
             if (options.postgres.empty()) return fail("--postgres needs a connection string");
-        } else if (arg == "--token-secret") {
-            if (!value(options.tokenSecret)) return false;
-            if (options.tokenSecret.empty()) return fail("--token-secret needs a non-empty text");
-            options.tokenSecretGiven = true;
         } else if (arg == "--token-secret-file") {
             if (!value(options.tokenSecretFile)) return false;
-            secretFileGiven = true;
+        } else if (arg == "--authorization") {
+            if (!value(options.authorization)) return false;
+            if (options.authorization != "owner" && options.authorization != "open")
+                return fail("--authorization takes owner or open");
+        } else if (arg == "--admin-user") {
+            if (!value(text)) return false;
+            if (text.empty()) return fail("--admin-user needs a non-empty name");
+            options.administrators.push_back(text);
+        } else if (arg == "--admin-file") {
+            if (!value(text)) return false;
+            if (!readAdministrators(text, options.administrators, error)) return false;
+        } else if (arg == "--tls-cert") {
+            if (!value(options.tlsCertificate)) return false;
+        } else if (arg == "--tls-key") {
+            if (!value(options.tlsKey)) return false;
+        } else if (arg == "--tls-ca") {
+            if (!value(options.tlsAuthority)) return false;
+        } else if (arg == "--tls-only") {
+            options.tlsOnly = true;
         } else if (arg == "--max-request-chars") {
             if (!value(text)) return false;
             if (!parseCount(text, 1ull << 30, count))
@@ -134,13 +189,13 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
     }
     if (options.help) return true;
 
-    if (options.tokenSecretGiven && secretFileGiven)
-        return fail("give either --token-secret or --token-secret-file, not both");
-    if (secretFileGiven) {
-        if (!readSecretFile(options.tokenSecretFile, options.tokenSecret, error)) return false;
-        options.tokenSecretGiven = true;
-    }
-    if (!options.tokenSecretGiven) return fail("a token secret is required (--token-secret or --token-secret-file)");
+    if (options.tokenSecretFile.empty()) return fail("a token secret file is required (--token-secret-file)");
+    if (!readSecretFile(options.tokenSecretFile, options.tokenSecret, error)) return false;
+    if (options.tlsCertificate.empty() != options.tlsKey.empty()) return fail("--tls-cert and --tls-key go together");
+    if (options.tlsOnly && options.tlsCertificate.empty()) return fail("--tls-only needs --tls-cert and --tls-key");
+    if (!options.tlsAuthority.empty() && options.tlsCertificate.empty())
+        return fail("--tls-ca needs --tls-cert and --tls-key");
+    if (!options.tlsKey.empty() && !checkPrivate(options.tlsKey, "TLS key file", error)) return false;
     if (!options.postgres.empty() && options.sqliteGiven)
         return fail("give either --sqlite or --postgres, not both");
     if (options.noNaming && !options.naming.empty()) return fail("--naming and --no-naming exclude each other");
@@ -150,7 +205,7 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
 
 std::string ServerOptionsParser::helpText()
 {
-    return R"(Usage: lumo_commentary_server --token-secret TEXT | --token-secret-file PATH [options] [-ORB... options]
+    return R"(Usage: lumo_commentary_server --token-secret-file PATH [options] [-ORB... options]
 
 The reference commentary server: a CORBA servant of LumoCommentaryService
 (operation execute: request JSON in, response JSON out), registered in the
@@ -180,8 +235,9 @@ Storage (the schema is created on first start)
                           SQLite: for several servers sharing one database
 
 Requests
-  --token-secret TEXT     secret that logon tokens are signed with (required,
-  --token-secret-file PATH   or read from the first line of a file)
+  --token-secret-file PATH  file holding the secret that logon tokens are
+                          signed with (required; private to its owner, or
+                          the server refuses to start)
   --max-request-chars N   longest request text in UTF-16 code units
                           (default 1048576; longer: error 413 "CMNTRY 401")
   --max-field-chars N     longest string member in UTF-16 code units
@@ -190,12 +246,30 @@ Requests
                           at most (default 3600; also dropped once the
                           request's FT expiration time has passed)
 
+Authorization (identity is the logon token's user)
+  --authorization POLICY  owner (default): a comment is modified, deleted or
+                          hidden by its owner or an administrator only;
+                          open: by every valid logon
+  --admin-user NAME       a user with the administrator's rights (repeatable)
+  --admin-file PATH       administrators, one name per line ('#' comments)
+
+TLS (omniORB's SSL transport)
+  --tls-cert PATH         PEM certificate (chain) of this server
+  --tls-key PATH          PEM private key of the certificate, unencrypted and
+                          private to its owner
+  --tls-ca PATH           PEM CA certificates: client certificates, when a
+                          client presents one, must chain to these
+  --tls-only              accept TLS connections only (no plain TCP endpoint)
+  --tls-endpoint E        where to listen for TLS (default giop:ssl:127.0.0.1:)
+
 Exactly-once execution
   A call carrying the FT_REQUEST service context (id 13) that adds, modifies,
   deletes, hides or duplicates runs at most once per (client id, retention
   id): its reply is stored with its changes in one transaction, and the same
   pair arriving again, here or at another server on the same database, is
-  answered from the store.  Only successful replies are stored.
+  answered from the store when it comes from the same user with the same
+  kind of request (else error 409, nothing runs).  Only successful replies
+  are stored.
 
 Test aids
   --request-log PATH      append one line per execute call and flush it:

@@ -19,9 +19,15 @@ struct ServerOptions {
     std::string sqlitePath = "./lumo-commentary.db";
     bool sqliteGiven = false;
     std::string postgres;                 // --postgres conninfo; non-empty: PostgreSQL
-    std::string tokenSecret;              // resolved from --token-secret or --token-secret-file
+    std::string tokenSecret;              // read from --token-secret-file
     std::string tokenSecretFile;
-    bool tokenSecretGiven = false;
+    std::string authorization = "owner";  // --authorization owner|open
+    std::vector<std::string> administrators;  // --admin-user, and the lines of --admin-file
+    std::string tlsCertificate;           // --tls-cert PEM file (the certificate chain)
+    std::string tlsKey;                   // --tls-key PEM file (unencrypted private key)
+    std::string tlsAuthority;             // --tls-ca PEM file of the CAs that client certificates must chain to
+    bool tlsOnly = false;                 // --tls-only: no plain TCP endpoint
+    std::string tlsEndpoint = "giop:ssl:127.0.0.1:";
     std::size_t maxRequestChars = 1048576;
     std::size_t maxFieldChars = 65536;
     int64_t replyMaxAgeSeconds = 3600;  // Design decision: an hour outlasts any retry
@@ -37,7 +43,8 @@ struct ServerOptions {
 class ServerOptionsParser {
 public:
     // Fills options from the arguments; false with a message on a bad command
-    // line.  Reads the secret file when one is named.
+    // line.  Reads the secret and administrator files; refuses a secret or
+    // key file that other users may read.
     static bool parse(int argc, const char* const* argv, ServerOptions& options, std::string& error);
     static std::string helpText();
     // "<hostname>-<pid>".

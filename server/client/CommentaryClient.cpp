@@ -1,5 +1,6 @@
 #include "server/client/CommentaryClient.h"
 
+#include "platform/framework/OrbServices.h"
 #include "server/client/FtClientInterceptor.h"
 #include "server/orb/WideText.h"
 
@@ -39,11 +40,15 @@ CORBA::ORB_ptr CommentaryClient::initOrb(const std::vector<std::string>& extraAr
                                 {"clientCallTimeOutPeriod", "30000"},
                                 {"giopMaxMsgSize", "16777216"},
                                 {nullptr, nullptr}};
+    const FrameworkSettings settings = FrameworkSettings::fromEnvironment();
     std::vector<std::string> args = extraArgs;
     args.insert(args.begin(), "lumo_commentary_client");
+    const std::vector<std::string> rules = OrbServices::transportRules(settings);
+    args.insert(args.end(), rules.begin(), rules.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(&a[0]);
     int argc = static_cast<int>(argv.size());
+    OrbServices::installTls(settings);
     CORBA::ORB_ptr orb = CORBA::ORB_init(argc, argv.data(), "omniORB4", options);
     FtClientInterceptor::install();
     return orb;

@@ -21,8 +21,9 @@ public:
 class CommentaryClient {
 public:
     // Starts an ORB for a client (bounded connect and call timeouts, a
-    // message limit that fits the server's largest requests) and installs the
-    // FT interceptor.  extraArgs are -ORB options.
+    // message limit that fits the server's largest requests, TLS as the
+    // framework's LUMO_TLS_* settings say) and installs the FT interceptor.
+    // extraArgs are -ORB options.
     static CORBA::ORB_ptr initOrb(const std::vector<std::string>& extraArgs = {});
 
     // The server bound as <cluster>/<name> (kind "Nexa_LumoCommentary"); with

@@ -1,5 +1,8 @@
 #include "server/core/RequestLog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -19,9 +22,16 @@ std::string RequestLogEntry::format() const
     return line;
 }
 
-RequestLog::RequestLog(const std::string& path) : m_file(std::fopen(path.c_str(), "a"))
+RequestLog::RequestLog(const std::string& path)
 {
-    if (!m_file) throw std::runtime_error("cannot open request log " + path + ": " + std::strerror(errno));
+    // Created readable by its owner only, like every file of the server's.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd >= 0) m_file = ::fdopen(fd, "a");
+    if (!m_file) {
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        throw std::runtime_error("cannot open request log " + path + ": " + std::strerror(error));
+    }
 }
 
 RequestLog::~RequestLog() { std::fclose(m_file); }

@@ -39,7 +39,7 @@ public:
 
 private:
     std::mutex m_mutex;
-    std::FILE* m_file;
+    std::FILE* m_file = nullptr;
 };
 
 }  // namespace lumo_server

@@ -2,6 +2,7 @@
 // prints the reply, or prints a logon token.
 #include <omniORB4/CORBA.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -18,14 +19,14 @@ using lumo_server::ClientError;
 using lumo_server::CommentaryClient;
 
 const char kHelp[] = R"(Usage:
-  lumo_commentary_client [location] [--ft CLIENT:RETENTION[:EXPIRY]] [JSON]
+  lumo_commentary_client [location] [--ft CLIENT:RETENTION[:EXPIRY]] < REQUEST
   lumo_commentary_client [location] --list
-  lumo_commentary_client --print-token --user USER (--token-secret TEXT | --token-secret-file PATH)
-                         [--lifetime SECONDS]
+  lumo_commentary_client --print-token --user USER [--token-secret-file PATH] [--lifetime SECONDS]
 
-Sends one request text (the JSON argument, or standard input when there is
-none; UTF-8) to a commentary server through execute and prints the reply
-(UTF-8) followed by a newline.
+Sends one request text, read from standard input (UTF-8), to a commentary
+server through execute and prints the reply (UTF-8) followed by a newline.
+Requests carry a logon token, so they are never taken from the command line
+(other users see it in the process list).
 
 Location (one of):
   --naming REF       corbaloc, corbaname or IOR of the Naming Service (default:
@@ -39,9 +40,13 @@ Location (one of):
                      send the FT_REQUEST service context with this client id,
                      retention id and expiration time (ms since the epoch)
   --list             print the names of the servers bound in the cluster
-  --print-token      print a logon token for --user signed with the secret,
+  --print-token      print a logon token for --user signed with the secret of
+                     --token-secret-file (default $LUMO_TOKEN_SECRET_FILE),
                      valid for --lifetime seconds (default 3600)
   -ORB...            omniORB options
+
+TLS: LUMO_TLS_CA_FILE, LUMO_TLS_CERT_FILE and LUMO_TLS_KEY_FILE as for the
+module (see the README's security model).
 
 Exit codes: 0 done, 1 the call or the lookup failed, 2 bad command line.
 )";
@@ -92,7 +97,8 @@ bool parseFt(const std::string& text, lumo_ft::FtRequest& ft)
 int main(int argc, char** argv)
 {
     std::string naming, cluster = "LumoCommentary", name, ior, iorFile, user, secret, secretFile, json;
-    bool haveJson = false, list = false, printToken = false;
+    bool list = false, printToken = false;
+    if (const char* env = std::getenv("LUMO_TOKEN_SECRET_FILE")) secretFile = env;
     long long lifetime = 3600;
     std::optional<lumo_ft::FtRequest> ft;
     std::vector<std::string> orbArgs;
@@ -131,8 +137,6 @@ int main(int argc, char** argv)
             printToken = true;
         } else if (arg == "--user") {
             if (!value(user)) return usage("--user needs a value");
-        } else if (arg == "--token-secret") {
-            if (!value(secret)) return usage("--token-secret needs a value");
         } else if (arg == "--token-secret-file") {
             if (!value(secretFile)) return usage("--token-secret-file needs a value");
         } else if (arg == "--lifetime") {
@@ -142,9 +146,6 @@ int main(int argc, char** argv)
             } catch (const std::exception&) {
                 return usage("--lifetime needs a number of seconds");
             }
-        } else if (!haveJson && (arg.empty() || arg[0] != '-')) {
-            json = arg;
-            haveJson = true;
         } else {
             return usage("unknown option " + arg);
         }
@@ -152,7 +153,7 @@ int main(int argc, char** argv)
 
     if (printToken) {
         if (!secretFile.empty() && !readFile(secretFile, secret)) return usage("cannot read " + secretFile);
-        if (secret.empty()) return usage("--print-token needs --token-secret or --token-secret-file");
+        if (secret.empty()) return usage("--print-token needs a non-empty --token-secret-file");
         const std::string token =
             lumo_session::issueLogonToken(user, secret, lumo_session::nowMilliseconds(), lifetime * 1000);
         if (token.empty()) return usage("--print-token needs a --user without ':'");
@@ -160,7 +161,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!iorFile.empty() && !readFile(iorFile, ior)) return usage("cannot read " + iorFile);
-    if (!list && !haveJson) json.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    if (!list) json.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
 
     int exitCode = 0;
     CORBA::ORB_var orb;

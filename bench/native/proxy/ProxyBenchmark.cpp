@@ -269,7 +269,7 @@ int main(int argc, char** argv)
     test_support::ChildProcess server(
         {LUMO_SERVER_BINARY, "--naming", naming, "--cluster", "Bench", "--name", "bench-1", "--endpoint",
          "giop:tcp:127.0.0.1:" + std::to_string(test_support::freePort()), "--sqlite", dir.file("bench.db"),
-         "--token-secret", kSecret, "--ior-file", dir.file("ior")},
+         "--token-secret-file", test_support::writePrivateFile(dir.file("secret"), kSecret), "--ior-file", dir.file("ior")},
         dir.file("server.out"));
     if (!server.waitForOutput("ready\n", 15s)) {
         std::cerr << "the server did not start: " << server.output() << std::endl;

@@ -56,7 +56,7 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     test_support::TempDir dir;
-    test_support::ChildProcess server({LUMO_SERVER_BINARY, "--token-secret", kSecret, "--no-naming", "--ior-file",
+    test_support::ChildProcess server({LUMO_SERVER_BINARY, "--token-secret-file", test_support::writePrivateFile(dir.file("secret"), kSecret), "--no-naming", "--ior-file",
                                       dir.file("ior"), "--sqlite", dir.file("bench.sqlite")},
                                      dir.file("server.out"), dir.file("server.err"));
     if (!test_support::waitForText(dir.file("server.out"), "ready\n", std::chrono::seconds(30))) {

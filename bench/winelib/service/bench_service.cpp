@@ -350,6 +350,9 @@ bool SetUp(Setup& setup)
                                                             {+[] { return ModuleGet(10); }, setup.getTexts[10]}};
     for (const auto& [call, expected] : checks) {
         STraceCapture capture(0, {"CComLumoCommentaryService"});
+        STraceConfig wholeTokens = SLogger::Configuration();
+        wholeTokens.wholeTokens = true;  // the texts are compared with their tokens
+        SLogger::Configure(wholeTokens);
         if (!call() || ModuleRequestText(capture) != expected) {
             std::cerr << "the module sent another text than the raw path:\n  module: "
                       << SWCharString(ModuleRequestText(capture)).toUtf8() << "\n  raw:    " << SWCharString(expected).toUtf8()

@@ -57,7 +57,8 @@ ChildProcess& RemoteFixture::startServer(const std::string& name, const std::vec
 {
     std::vector<std::string> argv{LUMO_SERVER_BINARY, "--naming", m_naming, "--cluster", "E2E", "--name", name,
                                   "--endpoint", "giop:tcp:127.0.0.1:" + std::to_string(test_support::freePort()),
-                                  "--sqlite", m_dir->file("comments.db"), "--token-secret", kSecret,
+                                  "--sqlite", m_dir->file("comments.db"), "--token-secret-file",
+                                  test_support::writePrivateFile(m_dir->file("token-secret"), kSecret),
                                   "--request-log", m_dir->file(name + ".log")};
     argv.insert(argv.end(), extra.begin(), extra.end());
     // A fresh output file per start: a restarted server's "ready" must be its own.

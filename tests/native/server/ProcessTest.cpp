@@ -39,7 +39,7 @@ class Server {
 public:
     Server(const TempDir& dir, const std::string& name, std::vector<std::string> args)
         : m_log(dir.file(name + ".log")),
-          m_process(withCommon(name, m_log, std::move(args)), dir.file(name + ".out"), dir.file(name + ".err"))
+          m_process(withCommon(dir, name, m_log, std::move(args)), dir.file(name + ".out"), dir.file(name + ".err"))
     {
     }
     bool ready() { return m_process.waitForOutput("ready\n", kBound); }
@@ -55,11 +55,12 @@ public:
     }
 
 private:
-    static std::vector<std::string> withCommon(const std::string& name, const std::string& log,
+    static std::vector<std::string> withCommon(const TempDir& dir, const std::string& name, const std::string& log,
                                                std::vector<std::string> args)
     {
+        const std::string secret = test_support::writePrivateFile(dir.file("token-secret"), kSecret);
         args.insert(args.begin(),
-                    {LUMO_SERVER_BINARY, "--token-secret", kSecret, "--name", name, "--request-log", log});
+                    {LUMO_SERVER_BINARY, "--token-secret-file", secret, "--name", name, "--request-log", log});
         return args;
     }
     std::string m_log;

@@ -1,6 +1,8 @@
 // The server's command line.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "server/app/ServerOptions.h"
@@ -19,20 +21,31 @@ bool parse(std::vector<std::string> args, ServerOptions& options, std::string& e
     return ServerOptionsParser::parse(static_cast<int>(argv.size()), argv.data(), options, error);
 }
 
-TEST(ServerOptions, RejectsBadCommandLines)
+TEST(ServerOptions, RejectsBadCommandLinesAndSecretsOpenToOthers)
 {
+    server_test::TempDir dir;
+    const std::string secret = test_support::writePrivateFile(dir.file("secret"), "s");
+    const std::string key = test_support::writePrivateFile(dir.file("key"), "k");
+    const std::string open = dir.file("open");
+    std::ofstream(open) << "s";
+    chmod(open.c_str(), 0640);
     const struct {
         std::vector<std::string> args;
-        const char* error;
+        std::string error;
     } cases[] = {
-        {{}, "a token secret is required (--token-secret or --token-secret-file)"},
-        {{"--token-secret", "s", "--token-secret-file", "/x"}, "give either --token-secret or --token-secret-file, not both"},
+        {{}, "a token secret file is required (--token-secret-file)"},
+        {{"--token-secret", "s"}, "unknown option --token-secret"},
         {{"--token-secret-file", "/nonexistent/secret"}, "cannot read the token secret file /nonexistent/secret"},
-        {{"--token-secret", "s", "--sqlite", "a.db", "--postgres", "host=x"}, "give either --sqlite or --postgres, not both"},
-        {{"--token-secret", "s", "--max-field-chars", "0"}, "--max-field-chars needs a number from 1 to 1073741824"},
-        {{"--token-secret", "s", "--fault", "delay=x"}, "--fault takes user-exception or delay=<milliseconds>"},
-        {{"--token-secret", "s", "--naming"}, "option --naming needs a value"},
-        {{"--token-secret", "s", "--bogus"}, "unknown option --bogus"},
+        {{"--token-secret-file", open},
+         "the token secret file " + open + " is open to other users (mode 0640); make it private to its owner (chmod 600)"},
+        {{"--token-secret-file", secret, "--tls-cert", secret, "--tls-key", open},
+         "the TLS key file " + open + " is open to other users (mode 0640); make it private to its owner (chmod 600)"},
+        {{"--token-secret-file", secret, "--tls-only"}, "--tls-only needs --tls-cert and --tls-key"},
+        {{"--token-secret-file", secret, "--tls-cert", key}, "--tls-cert and --tls-key go together"},
+        {{"--token-secret-file", secret, "--authorization", "none"}, "--authorization takes owner or open"},
+        {{"--token-secret-file", secret, "--sqlite", "a.db", "--postgres", "host=x"}, "give either --sqlite or --postgres, not both"},
+        {{"--token-secret-file", secret, "--fault", "delay=x"}, "--fault takes user-exception or delay=<milliseconds>"},
+        {{"--token-secret-file", secret, "--naming"}, "option --naming needs a value"},
     };
     for (const auto& c : cases) {
         ServerOptions options;
@@ -45,11 +58,13 @@ TEST(ServerOptions, RejectsBadCommandLines)
 TEST(ServerOptions, ReadsTheValues)
 {
     server_test::TempDir dir;
-    std::ofstream(dir.file("secret")) << "from-file\r\n";
+    std::ofstream(dir.file("admins")) << "# administrators\nroot\n\n  ops team \r\n";
     ServerOptions o;
     std::string error;
-    ASSERT_TRUE(parse({"--token-secret-file", dir.file("secret"), "--fault", "user-exception", "--fault", "delay=250",
-                       "-ORBtraceLevel", "10", "--max-request-chars", "100"},
+    ASSERT_TRUE(parse({"--token-secret-file", test_support::writePrivateFile(dir.file("secret"), "from-file\r\n"),
+                       "--fault", "user-exception", "--fault", "delay=250", "-ORBtraceLevel", "10",
+                       "--max-request-chars", "100", "--admin-user", "alice", "--admin-file", dir.file("admins"),
+                       "--authorization", "open"},
                       o, error))
         << error;
     EXPECT_EQ(o.tokenSecret, "from-file");
@@ -57,6 +72,8 @@ TEST(ServerOptions, ReadsTheValues)
     EXPECT_EQ(o.faultDelayMs, 250);
     EXPECT_EQ(o.maxRequestChars, 100u);
     EXPECT_EQ(o.orbArgs, (std::vector<std::string>{"-ORBtraceLevel", "10"}));
+    EXPECT_EQ(o.administrators, (std::vector<std::string>{"alice", "root", "ops team"}));
+    EXPECT_EQ(o.authorization, "open");
 }
 
 }  // namespace

@@ -42,6 +42,15 @@ bool pollUntil(std::chrono::milliseconds timeout, Done done)
 
 }  // namespace
 
+std::string writePrivateFile(const std::string& path, const std::string& text)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        throw std::runtime_error("cannot write " + path);
+    ::close(fd);
+    return path;
+}
+
 TempDir::TempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "lumo-test-XXXXXX").string();

@@ -31,6 +31,8 @@ int freePort();
 // Waits until a TCP connection to 127.0.0.1:port succeeds.
 bool waitForPort(int port, std::chrono::milliseconds timeout);
 std::string readFile(const std::string& path);
+// Writes the text to a file readable by its owner only (a secret); returns the path.
+std::string writePrivateFile(const std::string& path, const std::string& text);
 // Waits until the file holds the text; false on timeout.
 bool waitForText(const std::string& path, const std::string& text, std::chrono::milliseconds timeout);
 
