@@ -1,5 +1,8 @@
 #include "SLogger.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +18,7 @@
 std::atomic<bool> g_STraceOff{false};
 std::atomic<int> SLogger::s_level{-1};
 std::atomic<bool> SLogger::s_allAreas{true};
+std::atomic<bool> SLogger::s_wholeTokens{false};
 
 namespace {
 
@@ -64,7 +68,9 @@ void applyLocked(LoggerState& s, const STraceConfig& config)
         if (config.file == "stderr") {
             s.file = stderr;
         } else if (!config.file.empty()) {
-            s.file = std::fopen(config.file.c_str(), "a");
+            // Traces may hold comment texts: a new file is private to its owner.
+            const int fd = ::open(config.file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+            if (fd >= 0 && !(s.file = ::fdopen(fd, "a"))) ::close(fd);
             s.ownsFile = s.file != nullptr;
         }
     }
@@ -98,6 +104,7 @@ STraceConfig STraceConfig::fromEnvironment()
         if (const char* level = std::getenv("LUMO_TRACE_LEVEL")) config.level = std::atoi(level);
         config.areas = splitAreas(std::getenv("LUMO_TRACE_AREAS"));
     }
+    if (const char* tokens = std::getenv("LUMO_TRACE_TOKENS")) config.wholeTokens = std::strcmp(tokens, "1") == 0;
     return config;
 }
 
@@ -111,6 +118,7 @@ void SLogger::Initialize()
     applyLocked(s, config);
     s_allAreas = config.areas.empty();
     s_level = config.level;
+    s_wholeTokens = config.wholeTokens;
 }
 
 void SLogger::Terminate()
@@ -130,6 +138,7 @@ void SLogger::Configure(const STraceConfig& config)
     applyLocked(s, config);
     s_allAreas = config.areas.empty();
     s_level = config.level;
+    s_wholeTokens = config.wholeTokens;
 }
 
 STraceConfig SLogger::Configuration()

@@ -24,12 +24,16 @@ struct STraceConfig {
     int level = -1;                  // highest level written; -1 = tracing off
     std::vector<std::string> areas;  // areas written; empty = every area
     std::string file;                // trace file; "" = none, "stderr" = standard error
+    bool wholeTokens = false;        // logon tokens written whole (debugging only)
 
     // LUMO_TRACE_FILE   file to append lines to ("stderr" for standard error);
-    //                   tracing is off while it is unset
+    //                   tracing is off while it is unset; a new file is
+    //                   created readable by its owner only (0600)
     // LUMO_TRACE_LEVEL  highest level written (default 14)
     // LUMO_TRACE_AREAS  comma-separated areas (default: every area)
     // LUMO_TRACE_OFF    "1" sets the global trace-off flag
+    // LUMO_TRACE_TOKENS "1" writes logon tokens whole instead of masked: a
+    //                   trace file then holds credentials (debugging only)
     static STraceConfig fromEnvironment();
 };
 
@@ -61,6 +65,8 @@ public:
     static bool ShouldTrace_slowpath(int level, const char* file, int line);
 
     static void Configure(const STraceConfig& config);
+    // Whether lines may show logon tokens whole (STraceConfig::wholeTokens).
+    static bool TraceWholeTokens() { return s_wholeTokens.load(std::memory_order_relaxed); }
     static STraceConfig Configuration();
 
     // Hands a finished line to the sinks (the trace file, an in-memory capture).
@@ -74,6 +80,7 @@ private:
     static bool areaEnabled(const char* area);
     static std::atomic<int> s_level;
     static std::atomic<bool> s_allAreas;
+    static std::atomic<bool> s_wholeTokens;
 };
 
 // Static guard held by the sources that trace from their first static

@@ -30,6 +30,7 @@
 #include "platform/framework/ServerSpec.h"
 #include "platform/framework/ServiceMgrFactory.h"
 #include "platform/framework/SessionManager.h"
+#include "service/object/RequestTraceText.h"
 #include "service/proxy/LumoCommentaryService_HelperFactory.h"
 
 // Tracing and time rendering stay available for the whole life of this
@@ -430,7 +431,8 @@ try {
             status = AnswerInvalidRequest(responseSlot);
             STraceErrorLine(kTraceArea, __LINE__, 0, "CComLumoCommentaryService::DoOperations Comment request is NULL");
         } else {
-            STraceErrorLine(kTraceArea, __LINE__, 0, "Request JSON: %1 ", requestText);
+            if (SLogger::ShouldTrace(0, kTraceArea))
+                STraceErrorLine(kTraceArea, __LINE__, 0, "Request JSON: %1 ", RequestTraceText(requestText));
             if (requestText.isEmpty()) {
                 STraceErrorLine(kTraceArea, __LINE__, 0,
                                 "CComLumoCommentaryService::DoOperations Comment request is Empty");

@@ -180,7 +180,8 @@ TEST_F(ServiceE2E, TraceOfAValidAndAnInvalidAdd)
     const std::u16string doc = UniqueDocument("traced");
     const std::string d = Utf8(doc), token = SessionManager::getServerSession()->getLogonToken().toUtf8();
     const std::string user = Utf8(kTestUser);  // the server names the caller by the token's user
-    EXPECT_EQ(AddLines({"Request JSON: {\"requestType\":1,\"logonToken\":\"" + token + "\",\"comment\":{\"sourceCUID\":\"" +
+    // The token is masked after its first eight characters.
+    EXPECT_EQ(AddLines({"Request JSON: {\"requestType\":1,\"logonToken\":\"" + token.substr(0, 8) + "...\",\"comment\":{\"sourceCUID\":\"" +
                             d + "\",\"text\":\"traced \\\"text\\\"\",\"hidden\":false,\"lastmodifiedtimestamp\":-1,"
                                 "\"creationtimestamp\":-1}} ",
                         "Response JSON: {\"statusCode\":0,\"description\":\"success\",\"responseType\":1,\"comment\":{"
