@@ -113,8 +113,26 @@ lumo_start_server() {
 
 # Writes a fresh random logon secret to $1 (readable by the owner only).
 lumo_make_secret() {
-  umask 077
-  head -c 32 /dev/urandom | od -An -tx1 | tr -d ' \n' >"$1"
+  (umask 077 && head -c 32 /dev/urandom | od -An -tx1 | tr -d ' \n' >"$1")
+}
+
+# Makes a throw-away CA and a certificate for a server on 127.0.0.1 in the
+# folder $1 (keys readable by the owner only): ca.pem, server.pem and
+# server.key.  For tests and the tour; a real cluster uses its own CA.
+lumo_make_tls() {
+  local dir=$1
+  mkdir -p "$dir"
+  (
+    umask 077
+    cd "$dir"
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=LumoCommentary test CA" \
+      -keyout ca.key -out ca.pem 2>/dev/null
+    openssl req -newkey rsa:2048 -nodes -subj "/CN=127.0.0.1" -keyout server.key -out server.csr 2>/dev/null
+    printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' >server.ext
+    openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 \
+      -extfile server.ext -out server.pem 2>/dev/null
+    rm -f ca.key server.csr server.ext ca.srl
+  )
 }
 
 # ---------------------------------------------------------------------------

@@ -16,7 +16,7 @@ source "$here/../../../scripts/lib.sh"
 
 rm -rf "$work"
 mkdir -p "$work"
-trap 'lumo_stop_wine; rm -rf "$work/prefix"' EXIT
+trap 'lumo_stop_wine; lumo_stop_started; rm -rf "$work/prefix"' EXIT
 lumo_prepare_wine "$work/prefix" || exit 1
 failures=0
 fail() {
@@ -83,7 +83,54 @@ grep -q "^$here/broken.vbs(3,9): " "$work/err" || fail "no '<file>(<line>,<colum
 expect 0 out 1 "$usage" --help
 expect 2 err '1p;3' "lumo_host: no script given"$'\n'"$usage"
 expect 2 err '1p;3' "lumo_host: unknown option --bogus"$'\n'"$usage" --bogus tour.vbs
-expect 0 out '1,$' "5 401 CMNTRY 202 Logon token invalid" --token-secret "not the servers' secret" "$here/wrong_secret.vbs"
+(umask 077 && echo "not the servers' secret" >"$work/wrong-secret")
+expect 0 out '1,$' "5 401 CMNTRY 202 Logon token invalid" --token-secret-file "$work/wrong-secret" "$here/wrong_secret.vbs"
+
+# Another user may not modify alice's comment: the script gets the error
+# response object.  alice's run is traced: the trace file is private and
+# holds her token masked, never whole.
+LUMO_TRACE_FILE=$work/trace LUMO_TRACE_LEVEL=0 expect 0 out '1,$' "3 0  success" --user alice "$here/modify_first.vbs"
+[ "$(stat -c %a "$work/trace")" = 600 ] || fail "the trace file has mode $(stat -c %a "$work/trace")"
+grep -q '"logonToken":"LT1:alic\.\.\."' "$work/trace" || fail "no masked token in the trace: $(cat "$work/trace")"
+grep -Eq '[0-9a-f]{64}' "$work/trace" && fail "a token signature is in the trace: $(cat "$work/trace")"
+expect 0 out '1,$' "5 403 CMNTRY 211 Not allowed: comment <id> belongs to another user" --user bob "$here/modify_first.vbs"
+
+# TLS on the wire, seen by a recording relay between the module and a server
+# that publishes the relay's address in its IOR.  Without TLS the token and
+# the comment text are in the recording (the check can fail); with TLS neither.
+lumo_make_tls "$work/tls"
+recorded() {  # recorded FILE TEXT: is TEXT in FILE as UTF-8 or UTF-16 (either order)?
+  python3 -c 'import sys; data, text = open(sys.argv[1], "rb").read(), sys.argv[2]
+sys.exit(0 if any(text.encode(e) in data for e in ("utf-8", "utf-16-le", "utf-16-be")) else 1)' "$1" "$2"
+}
+for tls in off on; do
+  port=$(lumo_free_port) relay=$(lumo_free_port) bytes=$work/relay-$tls.bytes
+  python3 "$here/relay.py" "$relay" "$port" "$bytes" &
+  LUMO_PIDS+=($!)
+  lumo_wait_port "$relay" || fail "the relay did not start"
+  if [ $tls = on ]; then
+    options=(--tls-only --tls-cert "$work/tls/server.pem" --tls-key "$work/tls/server.key"
+             --tls-endpoint "giop:ssl:127.0.0.1:$port" -ORBendPointPublish "giop:ssl:127.0.0.1:$relay")
+    export LUMO_TLS_CA_FILE=$work/tls/ca.pem
+  else
+    options=(--endpoint "giop:tcp:127.0.0.1:$port" -ORBendPointPublish "giop:tcp:127.0.0.1:$relay")
+  fi
+  lumo_start_server "relayed-$tls" "$work/relayed.db" "$LUMO_TOKEN_SECRET_FILE" "$work/logs" --cluster "Relayed-$tls" \
+    "${options[@]}" || fail "the TLS $tls server did not start"
+  expect 0 out '1,$' "1 0  success" --cluster "Relayed-$tls" --user relayed "$here/wrong_secret.vbs"
+  unset LUMO_TLS_CA_FILE
+  [ -s "$bytes" ] || fail "nothing went through the relay with TLS $tls"
+  for secret in "LT1:relayed:" "refused or not"; do
+    if recorded "$bytes" "$secret"; then [ $tls = on ] && fail "'$secret' crossed the wire in clear with TLS on"
+    else [ $tls = off ] && fail "'$secret' is not in the recording with TLS off: the check is blind"; fi
+  done
+done
+
+# The tour with TLS on, as a person runs it (the server accepts TLS only).
+LUMO_DATA_DIR=$work/tour-data "$here/../../../scripts/tour.sh" --tls --no-build >"$work/tour.raw" 2>"$work/err" ||
+  fail "scripts/tour.sh --tls failed: $(cat "$work/err")"
+tr -d '\r' <"$work/tour.raw" >"$work/out"
+mask_tour "$work/out" | diff -u "$here/tour.expected" - >&2 || fail "scripts/tour.sh --tls printed another tour"
 
 [ "$failures" -eq 0 ] && echo "host: all cases passed"
 [ "$failures" -eq 0 ]
