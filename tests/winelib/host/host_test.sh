@@ -89,7 +89,7 @@ expect 0 out '1,$' "5 401 CMNTRY 202 Logon token invalid" --token-secret-file "$
 # Another user may not modify alice's comment: the script gets the error
 # response object.  alice's run is traced: the trace file is private and
 # holds her token masked, never whole.
-LUMO_TRACE_FILE=$work/trace LUMO_TRACE_LEVEL=0 expect 0 out '1,$' "3 0  success" --user alice "$here/modify_first.vbs"
+LUMO_TRACE_FILE=$work/trace LUMO_TRACE_LEVEL=0 expect 0 out '1,$' "3 0 success" --user alice "$here/modify_first.vbs"
 [ "$(stat -c %a "$work/trace")" = 600 ] || fail "the trace file has mode $(stat -c %a "$work/trace")"
 grep -q '"logonToken":"LT1:alic\.\.\."' "$work/trace" || fail "no masked token in the trace: $(cat "$work/trace")"
 grep -Eq '[0-9a-f]{64}' "$work/trace" && fail "a token signature is in the trace: $(cat "$work/trace")"
@@ -117,7 +117,7 @@ for tls in off on; do
   fi
   lumo_start_server "relayed-$tls" "$work/relayed.db" "$LUMO_TOKEN_SECRET_FILE" "$work/logs" --cluster "Relayed-$tls" \
     "${options[@]}" || fail "the TLS $tls server did not start"
-  expect 0 out '1,$' "1 0  success" --cluster "Relayed-$tls" --user relayed "$here/wrong_secret.vbs"
+  expect 0 out '1,$' "1 0 success" --cluster "Relayed-$tls" --user relayed "$here/wrong_secret.vbs"
   unset LUMO_TLS_CA_FILE
   [ -s "$bytes" ] || fail "nothing went through the relay with TLS $tls"
   for secret in "LT1:relayed:" "refused or not"; do

@@ -17,5 +17,8 @@ id = comments.get_Comment(0).CommentId
 comment.CommentId = id
 comment.Text = "changed"
 Set response = CommentaryService.ModifyComment(Request("ModifyCommentRequest", comment))
-WScript.Echo response.ResponseType & " " & response.StatusCode & " " & response.ErrorCode & " " & _
-    Replace(response.Description, CStr(id), "<id>")
+If response.ResponseType = 5 Then
+    WScript.Echo "5 " & response.StatusCode & " " & response.ErrorCode & " " & Replace(response.Description, CStr(id), "<id>")
+Else
+    WScript.Echo response.ResponseType & " " & response.StatusCode & " " & response.Description
+End If
