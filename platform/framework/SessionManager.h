@@ -20,7 +20,7 @@ public:
     static constexpr int64_t DEFAULT_TOKEN_LIFETIME_MS = 8LL * 3600 * 1000;
 
     // Issues a logon token for the user, signed with the secret that the
-    // commentary servers check (their --token-secret), valid for lifetimeMs.
+    // commentary servers check (their --token-secret-file), valid for lifetimeMs.
     // Raises Nexa2Exception (lumo_messages::kLogonFailed) when the user name is
     // empty or contains ':' or the secret is empty.
     static void logon(const SWCharString& user, const std::string& secret,
