@@ -189,7 +189,7 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
     }
     if (options.help) return true;
 
-    if (options.tokenSecretFile.empty()) return fail("a token secret file is required (--token-secret-file)");
+    if (options.tokenSecretFile.empty()) return fail("a token secret is required (--token-secret-file)");
     if (!readSecretFile(options.tokenSecretFile, options.tokenSecret, error)) return false;
     if (options.tlsCertificate.empty() != options.tlsKey.empty()) return fail("--tls-cert and --tls-key go together");
     if (options.tlsOnly && options.tlsCertificate.empty()) return fail("--tls-only needs --tls-cert and --tls-key");

@@ -33,7 +33,7 @@ TEST(ServerOptions, RejectsBadCommandLinesAndSecretsOpenToOthers)
         std::vector<std::string> args;
         std::string error;
     } cases[] = {
-        {{}, "a token secret file is required (--token-secret-file)"},
+        {{}, "a token secret is required (--token-secret-file)"},
         {{"--token-secret", "s"}, "unknown option --token-secret"},
         {{"--token-secret-file", "/nonexistent/secret"}, "cannot read the token secret file /nonexistent/secret"},
         {{"--token-secret-file", open},
