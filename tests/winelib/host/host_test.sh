@@ -120,6 +120,7 @@ for tls in off on; do
   expect 0 out '1,$' "1 0 success" --cluster "Relayed-$tls" --user relayed "$here/wrong_secret.vbs"
   unset LUMO_TLS_CA_FILE
   [ -s "$bytes" ] || fail "nothing went through the relay with TLS $tls"
+  [ "$(stat -c %a "$work/logs/relayed-$tls.requests")" = 600 ] || fail "the request log is not private"
   for secret in "LT1:relayed:" "refused or not"; do
     if recorded "$bytes" "$secret"; then [ $tls = on ] && fail "'$secret' crossed the wire in clear with TLS on"
     else [ $tls = off ] && fail "'$secret' is not in the recording with TLS off: the check is blind"; fi
