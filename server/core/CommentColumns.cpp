@@ -12,6 +12,13 @@ const char* const kCommentSelectList =
     "logical_report_id, context_common, app_name, app_context, app_datapath, "
     "option_key1, option_key2, option_key3, option_key4, connecxion, creation_ts, last_modified_ts, hidden";
 
+const char* const kCountsQuery =
+    "SELECT (SELECT COUNT(DISTINCT source_cuid) FROM lumo_comment), (SELECT COUNT(*) FROM lumo_comment),"
+    " (SELECT COUNT(*) FROM lumo_comment WHERE hidden <> 0), (SELECT COUNT(*) FROM lumo_reply)";
+
+const char* const kReplyColumnList =
+    "client_id, retention_id, expires_ms, created_ms, reply, user_name, request_type";
+
 namespace {
 SWCharString CommentRecord::*const kTextFields[kCommentTextColumns] = {
     &CommentRecord::sourceCUID,      &CommentRecord::ownerCUID,
@@ -54,6 +61,15 @@ std::string hexClientId(const std::string& clientId)
         out += digits[c >> 4];
         out += digits[c & 0xF];
     }
+    return out;
+}
+
+std::string clientIdFromHex(const std::string& hex)
+{
+    auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+    std::string out;
+    out.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(nibble(hex[i]) << 4 | nibble(hex[i + 1]));
     return out;
 }
 

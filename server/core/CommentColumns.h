@@ -37,5 +37,14 @@ const SWCharString& commentText(const CommentRecord& comment, int index);
 const char* filterColumnName(FilterColumn column);
 
 std::string hexClientId(const std::string& clientId);
+// The bytes back from hexClientId's text.
+std::string clientIdFromHex(const std::string& hex);
+
+// One row: documents, comments, hidden comments, reply rows (both stores).
+extern const char* const kCountsQuery;
+// "client_id, retention_id, expires_ms, created_ms, reply, user_name,
+// request_type": the reply columns that bulk reads read and restores write,
+// in this order.
+extern const char* const kReplyColumnList;
 
 }  // namespace lumo_server

@@ -68,6 +68,19 @@ struct ReplyRecord {
     std::u16string reply;     // empty while claimed and not yet recorded
 };
 
+// What a store holds (the admin tool's stats and its checks after a copy).
+struct StoreCounts {
+    int64_t documents = 0;  // distinct sourceCUIDs
+    int64_t comments = 0;
+    int64_t hiddenComments = 0;
+    int64_t replies = 0;  // rows of the reply table
+};
+
+// Whether opening a store may create its tables.  The admin tool opens the
+// store it reads from with Require, so that a mistyped source is refused
+// rather than created empty.
+enum class SchemaMode { Create, Require };
+
 class StoreTransaction {
 public:
     virtual ~StoreTransaction() = default;
@@ -95,6 +108,20 @@ public:
     // Sets the hidden flag of the comment; false when there is none.
     virtual bool setHidden(int32_t commentId, const SWCharString& sourceCUID) = 0;
 
+    // Bulk access for moving, backing up and restoring a store.
+    // Up to `limit` comments with ids above afterId, in id order.
+    virtual std::vector<CommentRecord> commentsAfter(int32_t afterId, int limit) = 0;
+    // The reply rows whose expiry has not passed at nowMs (or that have none).
+    virtual std::vector<ReplyRecord> liveReplies(int64_t nowMs) = 0;
+    // Inserts the comment with its own id and times; false when the id is taken.
+    virtual bool restoreComment(const CommentRecord& comment) = 0;
+    // Inserts the row as it is; false when its key is taken.
+    virtual bool restoreReply(const ReplyRecord& reply) = 0;
+    // Moves the id sequence forward to the highest stored id (never back), so
+    // that insertComment never hands out a restored id.
+    virtual void continueIdsAfterHighest() = 0;
+    virtual StoreCounts counts() = 0;
+
     virtual void commit() = 0;
 };
 
@@ -102,6 +129,8 @@ class CommentStore {
 public:
     virtual ~CommentStore() = default;
     virtual std::unique_ptr<StoreTransaction> beginWrite() = 0;
+    // A read transaction sees one snapshot of the store from its first
+    // statement to its end.
     virtual std::unique_ptr<StoreTransaction> beginRead() = 0;
     // Deletes reply rows whose expiry has passed or that were created before
     // createdBeforeMs; returns how many.

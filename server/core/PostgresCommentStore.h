@@ -17,8 +17,9 @@ class PostgresConnection;
 
 class PostgresCommentStore : public CommentStore {
 public:
-    // Connects and creates the schema when missing.  Raises StoreError.
-    explicit PostgresCommentStore(const std::string& conninfo);
+    // Connects and creates the schema when missing (Create), or refuses a
+    // database without the tables (Require).  Raises StoreError.
+    explicit PostgresCommentStore(const std::string& conninfo, SchemaMode mode = SchemaMode::Create);
     ~PostgresCommentStore() override;
 
     std::unique_ptr<StoreTransaction> beginWrite() override;

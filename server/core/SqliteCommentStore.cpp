@@ -67,6 +67,19 @@ void bindComment(SqliteConnection::Statement& statement, int first, const Commen
     statement.bind(first + kCommentTextColumns + 2, int64_t(c.hidden ? 1 : 0));
 }
 
+ReplyRecord readReplyRow(const SqliteConnection::Statement& row)
+{
+    ReplyRecord r;
+    r.key.clientId = clientIdFromHex(row.text(0));
+    r.key.retentionId = static_cast<int32_t>(row.int64(1));
+    r.expiresMs = row.int64(2);
+    r.createdMs = row.int64(3);
+    r.reply = utf8ToUtf16(row.text(4));
+    r.userName = SWCharString(utf8ToUtf16(row.text(5)));
+    r.requestType = static_cast<int32_t>(row.int64(6));
+    return r;
+}
+
 std::string placeholders(int first, int count)
 {
     std::string out;
@@ -226,6 +239,75 @@ public:
         return m_connection->changes() == 1;
     }
 
+    std::vector<CommentRecord> commentsAfter(int32_t afterId, int limit) override
+    {
+        static const std::string sql = std::string("SELECT ") + kCommentSelectList +
+                                       " FROM lumo_comment WHERE comment_id > ?1 ORDER BY comment_id LIMIT ?2";
+        SqliteConnection::Statement select(*m_connection, sql);
+        select.bind(1, int64_t(afterId));
+        select.bind(2, int64_t(limit));
+        std::vector<CommentRecord> out;
+        while (select.step()) out.push_back(readRow(select));
+        return out;
+    }
+
+    std::vector<ReplyRecord> liveReplies(int64_t nowMs) override
+    {
+        static const std::string sql = std::string("SELECT ") + kReplyColumnList +
+                                       " FROM lumo_reply WHERE expires_ms = 0 OR expires_ms >= ?1"
+                                       " ORDER BY client_id, retention_id";
+        SqliteConnection::Statement select(*m_connection, sql);
+        select.bind(1, nowMs);
+        std::vector<ReplyRecord> out;
+        while (select.step()) out.push_back(readReplyRow(select));
+        return out;
+    }
+
+    bool restoreComment(const CommentRecord& comment) override
+    {
+        static const std::string sql = std::string("INSERT OR IGNORE INTO lumo_comment (comment_id, ") +
+                                       kCommentTextColumnList + ", creation_ts, last_modified_ts, hidden) VALUES (" +
+                                       placeholders(1, kCommentTextColumns + 4) + ")";
+        SqliteConnection::Statement insert(*m_connection, sql);
+        insert.bind(1, int64_t(comment.commentId));
+        bindComment(insert, 2, comment);
+        insert.step();
+        return m_connection->changes() == 1;
+    }
+
+    bool restoreReply(const ReplyRecord& reply) override
+    {
+        static const std::string sql =
+            std::string("INSERT OR IGNORE INTO lumo_reply (") + kReplyColumnList + ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+        SqliteConnection::Statement insert(*m_connection, sql);
+        insert.bind(1, hexClientId(reply.key.clientId));
+        insert.bind(2, int64_t(reply.key.retentionId));
+        insert.bind(3, reply.expiresMs);
+        insert.bind(4, reply.createdMs);
+        insert.bind(5, utf16ToUtf8(reply.reply));
+        insert.bind(6, utf16ToUtf8(reply.userName.str()));
+        insert.bind(7, int64_t(reply.requestType));
+        insert.step();
+        return m_connection->changes() == 1;
+    }
+
+    void continueIdsAfterHighest() override
+    {
+        // AUTOINCREMENT keeps the highest id ever handed out in sqlite_sequence.
+        m_connection->exec(
+            "INSERT OR IGNORE INTO sqlite_sequence (name, seq) SELECT 'lumo_comment', 0"
+            " WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = 'lumo_comment');"
+            "UPDATE sqlite_sequence SET seq = MAX(seq, (SELECT IFNULL(MAX(comment_id), 0) FROM lumo_comment))"
+            " WHERE name = 'lumo_comment'");
+    }
+
+    StoreCounts counts() override
+    {
+        SqliteConnection::Statement select(*m_connection, kCountsQuery);
+        if (!select.step()) throw StoreError("counting returned no row");
+        return StoreCounts{select.int64(0), select.int64(1), select.int64(2), select.int64(3)};
+    }
+
     int64_t purge(int64_t nowMs, int64_t createdBeforeMs)
     {
         SqliteConnection::Statement remove(
@@ -250,13 +332,19 @@ private:
 
 }  // namespace
 
-SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutMs)
+SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutMs, SchemaMode mode)
     : m_path(path), m_busyTimeoutMs(busyTimeoutMs)
 {
-    auto connection = std::make_unique<SqliteConnection>(path, busyTimeoutMs);
+    const bool create = mode == SchemaMode::Create;
+    auto connection = std::make_unique<SqliteConnection>(path, busyTimeoutMs, create);
     connection->exec("BEGIN IMMEDIATE");
     try {
-        connection->exec(kSchema);
+        if (create)
+            connection->exec(kSchema);
+        else
+            SqliteConnection::Statement(*connection, kCountsQuery).step();  // raises without the tables
+        // A store of an older layout gets the newer reply columns, also when
+        // it is only read from (as any server's start would give them).
         migrateReplyTable(*connection);
         connection->exec("COMMIT");
     } catch (...) {

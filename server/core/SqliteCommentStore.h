@@ -19,8 +19,10 @@ class SqliteConnection;
 
 class SqliteCommentStore : public CommentStore {
 public:
-    // Opens the file and creates the schema when missing.  Raises StoreError.
-    explicit SqliteCommentStore(const std::string& path, int busyTimeoutMs = 10000);
+    // Opens the file and creates the schema when missing (Create), or refuses
+    // a missing file or one without the tables (Require).  Raises StoreError.
+    explicit SqliteCommentStore(const std::string& path, int busyTimeoutMs = 10000,
+                                SchemaMode mode = SchemaMode::Create);
     ~SqliteCommentStore() override;
 
     std::unique_ptr<StoreTransaction> beginWrite() override;

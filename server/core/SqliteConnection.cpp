@@ -6,9 +6,9 @@
 
 namespace lumo_server {
 
-SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs)
+SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs, bool create)
 {
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
         const std::string message = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         sqlite3_close(m_db);

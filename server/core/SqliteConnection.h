@@ -13,9 +13,9 @@ namespace lumo_server {
 
 class SqliteConnection {
 public:
-    // Opens (creating if needed) the database file; WAL journal,
-    // synchronous=NORMAL, the given busy timeout.  Raises StoreError.
-    SqliteConnection(const std::string& path, int busyTimeoutMs);
+    // Opens the database file (creating it when missing if `create`); WAL
+    // journal, synchronous=NORMAL, the given busy timeout.  Raises StoreError.
+    SqliteConnection(const std::string& path, int busyTimeoutMs, bool create = true);
     ~SqliteConnection();
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
