@@ -238,15 +238,17 @@ private:
     const RequestLimits& m_limits;
 };
 
-}  // namespace
-
-ReadResult RequestReader::read(const char16_t* text, std::size_t length) const
+// Parses one JSON object of at most `limits.maxRequestChars` code units and
+// hands it to readObject, catching what the reader refuses.
+template <class ReadObject>
+ReadResult readTopObject(const char16_t* text, std::size_t length, const RequestLimits& limits,
+                         const ReadObject& readObject)
 {
     ReadResult result;
     try {
-        if (length > m_limits.maxRequestChars)
-            fail(ErrorKind::RequestTooLarge, std::to_string(length) + " code units, limit " +
-                                                 std::to_string(m_limits.maxRequestChars));
+        if (length > limits.maxRequestChars)
+            fail(ErrorKind::RequestTooLarge,
+                 std::to_string(length) + " code units, limit " + std::to_string(limits.maxRequestChars));
         if (!text || length == 0) fail(ErrorKind::NotJsonObject);
         for (std::size_t i = 0; i < length; ++i)
             if (text[i] == 0) fail(ErrorKind::NotJsonObject);
@@ -257,7 +259,7 @@ ReadResult RequestReader::read(const char16_t* text, std::size_t length) const
         document.ParseStream<rapidjson::kParseIterativeFlag>(stream);
         if (document.HasParseError() || !document.IsObject()) fail(ErrorKind::NotJsonObject);
 
-        Reader(m_limits).readRoot(document, result);
+        readObject(Reader(limits), document, result);
         result.ok = true;
     } catch (const ReadFailure& failure) {
         result.ok = false;
@@ -265,6 +267,21 @@ ReadResult RequestReader::read(const char16_t* text, std::size_t length) const
         result.request = CommentaryRequest();
     }
     return result;
+}
+
+}  // namespace
+
+ReadResult RequestReader::read(const char16_t* text, std::size_t length) const
+{
+    return readTopObject(text, length, m_limits,
+                         [](const Reader& reader, const Value& root, ReadResult& result) { reader.readRoot(root, result); });
+}
+
+ReadResult RequestReader::readComment(const std::u16string& text) const
+{
+    return readTopObject(text.data(), text.size(), m_limits, [](const Reader& reader, const Value& root, ReadResult& result) {
+        reader.readComment(root, result.request.comment);
+    });
 }
 
 }  // namespace lumo_server

@@ -43,6 +43,9 @@ public:
     // text may hold any code units, U+0000 included; length counts code units.
     ReadResult read(const char16_t* text, std::size_t length) const;
     ReadResult read(const std::u16string& text) const { return read(text.data(), text.size()); }
+    // One comment object on its own (a line of an export), checked as the
+    // comment of a request; the comment lands in result.request.comment.
+    ReadResult readComment(const std::u16string& text) const;
 
     const RequestLimits& limits() const { return m_limits; }
 
