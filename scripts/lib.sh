@@ -11,6 +11,7 @@ LUMO_PACKAGES=(
   rapidjson-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3 libpq-dev postgresql libssl-dev
   procps psmisc
+  prometheus-cpp-dev curl systemd
 )
 
 lumo_log() { printf '\033[1m==> %s\033[0m\n' "$*" >&2; }

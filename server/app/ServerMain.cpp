@@ -15,6 +15,8 @@
 #include <mutex>
 #include <thread>
 
+#include <prometheus/exposer.h>
+
 #include "platform/foundation/SLogger.h"
 #include "platform/framework/TlsContext.h"
 #include "server/app/ServerOptions.h"
@@ -22,10 +24,13 @@
 #include "server/core/RequestLog.h"
 #include "server/core/RequestProcessor.h"
 #include "server/core/SqliteCommentStore.h"
+#include "server/metrics/AcceptedConnections.h"
+#include "server/metrics/PrometheusMetrics.h"
 #include "server/orb/CommentaryServant.h"
 #include "server/orb/FtServerInterceptor.h"
 #include "server/orb/NamingRegistration.h"
 #include "server/orb/ShutdownLatch.h"
+#include "server/orb/UpcallThreads.h"
 
 namespace {
 
@@ -79,6 +84,24 @@ std::unique_ptr<CommentStore> openStore(const ServerOptions& options)
     return std::make_unique<SqliteCommentStore>(options.sqlitePath);
 }
 
+// The metrics, served at options.metricsEndpoint and told about every request.
+struct MetricsEndpoint {
+    std::shared_ptr<PrometheusMetrics> metrics;
+    std::unique_ptr<prometheus::Exposer> exposer;
+};
+
+MetricsEndpoint serveMetrics(const ServerOptions& options, RequestProcessor& processor)
+{
+    MetricsEndpoint served;
+    const AcceptedConnections connections({options.metricsPort});
+    served.metrics = std::make_shared<PrometheusMetrics>([] { return double(UpcallThreads::current()); },
+                                                         [connections] { return double(connections.count()); });
+    served.exposer = std::make_unique<prometheus::Exposer>(options.metricsEndpoint);
+    served.exposer->RegisterCollectable(served.metrics);
+    processor.setObserver(served.metrics.get());
+    return served;
+}
+
 bool writeIorFile(const std::string& path, const char* ior)
 {
     // Written aside and renamed, so that a waiting reader never sees half an IOR.
@@ -112,6 +135,15 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
     settings.administrators = options.administrators;
     RequestProcessor processor(*store, settings);
     ShutdownLatch latch;
+    MetricsEndpoint metrics;
+    if (!options.metricsEndpoint.empty()) {
+        try {
+            metrics = serveMetrics(options, processor);
+        } catch (const std::exception& e) {
+            complain("cannot serve metrics at " + options.metricsEndpoint + ": " + e.what());
+            return kExitStartup;
+        }
+    }
 
     // An oversized request must still arrive to be answered with 413: the
     // ORB's message limit leaves room for twice the longest allowed text
@@ -148,6 +180,7 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
         return kExitStartup;
     }
     FtServerInterceptor::install();
+    UpcallThreads::install();
 
     int exitCode = 0;
     std::unique_ptr<NamingRegistration> registration;

@@ -171,6 +171,13 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
             if (!value(options.requestLog)) return false;
         } else if (arg == "--ior-file") {
             if (!value(options.iorFile)) return false;
+        } else if (arg == "--metrics-endpoint") {
+            if (!value(options.metricsEndpoint)) return false;
+            const std::size_t colon = options.metricsEndpoint.rfind(':');
+            if (colon == std::string::npos || colon == 0 ||
+                !parseCount(options.metricsEndpoint.substr(colon + 1), 65535, count))
+                return fail("--metrics-endpoint needs HOST:PORT, e.g. 127.0.0.1:9464");
+            options.metricsPort = static_cast<int>(count);
         } else if (arg == "--fault") {
             if (!value(text)) return false;
             if (text == "user-exception") {
@@ -225,6 +232,11 @@ Location
   --endpoint ENDPOINT     where to listen (default giop:tcp:127.0.0.1: with a
                           free port chosen by the ORB)
   --ior-file PATH         write the servant's IOR to PATH once ready
+  --metrics-endpoint HOST:PORT
+                          serve Prometheus metrics over HTTP at
+                          http://HOST:PORT/metrics (requests by kind and
+                          status, replays, storage errors and timeouts,
+                          request latency, threads in use, connections open)
 
 Storage (the schema is created on first start)
   --sqlite PATH           SQLite database file (default ./lumo-commentary.db);

@@ -33,6 +33,8 @@ struct ServerOptions {
     int64_t replyMaxAgeSeconds = 3600;  // Design decision: an hour outlasts any retry
     std::string requestLog;
     std::string iorFile;
+    std::string metricsEndpoint;          // --metrics-endpoint HOST:PORT; empty: no metrics
+    int metricsPort = 0;                  // the PORT of metricsEndpoint
     bool faultUserException = false;
     int faultDelayMs = 0;
     std::string faultReplyFile;           // --fault reply=FILE

@@ -1,5 +1,7 @@
 #include "server/core/RequestProcessor.h"
 
+#include <chrono>
+
 #include "model/JsonSupport.h"
 #include "platform/foundation/STrace.h"
 #include "platform/session/LogonToken.h"
@@ -59,6 +61,23 @@ RequestProcessor::RequestProcessor(CommentStore& store, ProcessorSettings settin
 
 ProcessOutcome RequestProcessor::process(const std::u16string& text, const std::optional<ExactlyOnceKey>& key)
 {
+    const auto start = std::chrono::steady_clock::now();
+    ProcessOutcome outcome = answer(text, key);
+    if (m_observer)
+        m_observer->requestAnswered(outcome,
+                                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    return outcome;
+}
+
+ProcessOutcome RequestProcessor::refuse(const ServerError& error)
+{
+    ProcessOutcome outcome = errorOutcome(error, std::nullopt);
+    if (m_observer) m_observer->requestAnswered(outcome, 0.0);
+    return outcome;
+}
+
+ProcessOutcome RequestProcessor::answer(const std::u16string& text, const std::optional<ExactlyOnceKey>& key)
+{
     ReadResult read = m_reader.read(text);
     if (!read.ok) return errorOutcome(read.error, read.requestType);
     const CommentaryRequest& request = read.request;
@@ -84,7 +103,9 @@ ProcessOutcome RequestProcessor::process(const std::u16string& text, const std::
     } catch (const std::exception& e) {
         S_TRACE_ERROR(kArea, 0, "unexpected failure: %1", e.what());
     }
-    return errorOutcome(ServerError::make(ErrorKind::StorageFailure), request.requestType);
+    ProcessOutcome failed = errorOutcome(ServerError::make(ErrorKind::StorageFailure), request.requestType);
+    failed.storageFault = StorageFault::Error;
+    return failed;
 }
 
 ProcessOutcome RequestProcessor::runInTransaction(const CommentaryRequest& request, const SWCharString& user,

@@ -41,12 +41,25 @@ struct ExactlyOnceKey {
     int64_t expiresMs = 0;
 };
 
+// Whether the store failed a request, for metrics.
+enum class StorageFault { None, Error, Timeout };
+
 struct ProcessOutcome {
     std::u16string response;
     std::optional<int32_t> requestType;  // absent when the text could not be read that far
     int32_t responseType = 0;
     int32_t statusCode = 0;
     bool replayed = false;  // answered from the reply table
+    StorageFault storageFault = StorageFault::None;
+};
+
+// Told about every request the processor answers (metrics).  Called on the
+// thread that ran the request, so it must be thread-safe; it must not throw.
+class ProcessObserver {
+public:
+    virtual ~ProcessObserver() = default;
+    // seconds: from receiving the text to having the answer.
+    virtual void requestAnswered(const ProcessOutcome& outcome, double seconds) = 0;
 };
 
 struct ProcessorSettings {
@@ -67,6 +80,13 @@ public:
     RequestProcessor(CommentStore& store, ProcessorSettings settings, Clock clock = Clock());
 
     ProcessOutcome process(const std::u16string& text, const std::optional<ExactlyOnceKey>& key = std::nullopt);
+    // Answers a call whose text could not even be taken as UTF-16 with this
+    // error (counted like every other answer).
+    ProcessOutcome refuse(const ServerError& error);
+
+    // The observer (may be null) must outlive the processor; set it before
+    // the first request.
+    void setObserver(ProcessObserver* observer) { m_observer = observer; }
 
     // Deletes expired reply rows now; returns how many.
     int64_t purgeReplies();
@@ -74,6 +94,7 @@ public:
     const RequestReader& reader() const { return m_reader; }
 
 private:
+    ProcessOutcome answer(const std::u16string& text, const std::optional<ExactlyOnceKey>& key);
     ProcessOutcome runInTransaction(const CommentaryRequest& request, const SWCharString& user,
                                     const std::optional<ExactlyOnceKey>& key, int64_t now);
     void maybePurge(int64_t now);
@@ -85,6 +106,7 @@ private:
     TokenVerifier m_verifier;
     AccessPolicy m_policy;
     std::atomic<int64_t> m_lastPurgeMs{0};
+    ProcessObserver* m_observer = nullptr;
 };
 
 }  // namespace lumo_server

@@ -56,10 +56,7 @@ CORBA::WChar* CommentaryServant::execute(const CORBA::WChar* request)
         if (corbaWideToUtf16(request, text)) {
             outcome = m_processor.process(text, key);
         } else {
-            const ServerError error = ServerError::make(ErrorKind::IllFormedText, "request");
-            outcome.response = ResponseWriter::error(error);
-            outcome.responseType = kErrorResponse;
-            outcome.statusCode = error.statusCode;
+            outcome = m_processor.refuse(ServerError::make(ErrorKind::IllFormedText, "request"));
         }
     } catch (const std::exception& e) {
         // The processor answers every failure it knows; this is the last net
