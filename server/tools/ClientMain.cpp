@@ -2,25 +2,31 @@
 // prints the reply, or prints a logon token.
 #include <omniORB4/CORBA.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "platform/foundation/SString.h"
 #include "platform/session/LogonToken.h"
 #include "server/client/CommentaryClient.h"
+#include "server/client/HealthProbe.h"
 
 namespace {
 
 using lumo_server::ClientError;
 using lumo_server::CommentaryClient;
+using lumo_server::HealthProbe;
+using lumo_server::ProbeResult;
 
 const char kHelp[] = R"(Usage:
   lumo_commentary_client [location] [--ft CLIENT:RETENTION[:EXPIRY]] < REQUEST
   lumo_commentary_client [location] --list
+  lumo_commentary_client [location] --check | --check-all [--timeout SECONDS] [--wait SECONDS]
   lumo_commentary_client --print-token --user USER [--token-secret-file PATH] [--lifetime SECONDS]
 
 Sends one request text, read from standard input (UTF-8), to a commentary
@@ -40,6 +46,16 @@ Location (one of):
                      send the FT_REQUEST service context with this client id,
                      retention id and expiration time (ms since the epoch)
   --list             print the names of the servers bound in the cluster
+  --check            health probe: send a test-connection request to the
+                     server (by --name, --ior, --ior-file, or the first one
+                     bound) and print "NAME: ok, answered in N ms", or
+                     "NAME: FAILED, " and why; exit 0 only when it answered
+  --check-all        the same for every server bound in the cluster (one line
+                     each); exit 0 only when all answered and one at least is bound
+  --timeout SECONDS  time limit of each lookup, connect and call of a check
+                     (default 5)
+  --wait SECONDS     repeat the check until it passes or SECONDS have passed
+                     (default 0: check once)
   --print-token      print a logon token for --user signed with the secret of
                      --token-secret-file (default $LUMO_TOKEN_SECRET_FILE),
                      valid for --lifetime seconds (default 3600)
@@ -48,7 +64,8 @@ Location (one of):
 TLS: LUMO_TLS_CA_FILE, LUMO_TLS_CERT_FILE and LUMO_TLS_KEY_FILE as for the
 module (see the README's security model).
 
-Exit codes: 0 done, 1 the call or the lookup failed, 2 bad command line.
+Exit codes: 0 done (or healthy), 1 the call or the lookup failed (or a server
+is not healthy), 2 bad command line.
 )";
 
 int usage(const std::string& message)
@@ -92,14 +109,45 @@ bool parseFt(const std::string& text, lumo_ft::FtRequest& ft)
     return true;
 }
 
+bool parseSeconds(const std::string& text, long long& seconds)
+{
+    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    seconds = std::stoll(text);
+    return true;
+}
+
+// Runs the check (again, until `wait` has passed, while it fails) and prints
+// the last round.  Design decision: exit code 1 for an unhealthy server, as
+// for a failed call.
+template <class Check>
+int runChecks(const std::vector<std::string>& orbArgs, const Check& checkOnce, std::chrono::seconds limit,
+              std::chrono::seconds wait)
+{
+    CORBA::ORB_var orb = CommentaryClient::initOrb(orbArgs);
+    std::vector<ProbeResult> results;
+    {
+        HealthProbe probe(orb, limit);
+        const auto end = std::chrono::steady_clock::now() + wait;
+        while (!HealthProbe::allHealthy(results = checkOnce(probe)) && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    for (const ProbeResult& result : results) std::cout << result.line() << "\n";
+    std::cout.flush();
+    try {
+        orb->destroy();
+    } catch (const CORBA::Exception&) {
+    }
+    return HealthProbe::allHealthy(results) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::string naming, cluster = "LumoCommentary", name, ior, iorFile, user, secret, secretFile, json;
-    bool list = false, printToken = false;
+    bool list = false, printToken = false, check = false, checkAll = false;
     if (const char* env = std::getenv("LUMO_TOKEN_SECRET_FILE")) secretFile = env;
-    long long lifetime = 3600;
+    long long lifetime = 3600, timeoutSeconds = 5, waitSeconds = 0;
     std::optional<lumo_ft::FtRequest> ft;
     std::vector<std::string> orbArgs;
 
@@ -133,6 +181,13 @@ int main(int argc, char** argv)
             ft = request;
         } else if (arg == "--list") {
             list = true;
+        } else if (arg == "--check") {
+            check = true;
+        } else if (arg == "--check-all") {
+            checkAll = true;
+        } else if (arg == "--timeout" || arg == "--wait") {
+            long long& seconds = arg == "--timeout" ? timeoutSeconds : waitSeconds;
+            if (!value(text) || !parseSeconds(text, seconds)) return usage(arg + " needs a number of seconds");
         } else if (arg == "--print-token") {
             printToken = true;
         } else if (arg == "--user") {
@@ -161,6 +216,12 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!iorFile.empty() && !readFile(iorFile, ior)) return usage("cannot read " + iorFile);
+    if (check && checkAll) return usage("give either --check or --check-all");
+    if (timeoutSeconds == 0) return usage("--timeout needs a positive number of seconds");
+    if (check || checkAll) return runChecks(orbArgs, [&](HealthProbe& probe) {
+        if (checkAll) return probe.checkAll(naming, cluster);
+        return ior.empty() ? probe.checkNamed(naming, cluster, name) : probe.checkIor(ior);
+    }, std::chrono::seconds(timeoutSeconds), std::chrono::seconds(waitSeconds));
     if (!list) json.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
 
     int exitCode = 0;
