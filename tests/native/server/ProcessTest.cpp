@@ -9,80 +9,14 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/session/LogonToken.h"
 #include "server/client/CommentaryClient.h"
-#include "tests/native/server/support/ServerTestKit.h"
+#include "tests/native/server/support/ServerProcess.h"
 
 using lumo_server::CommentaryClient;
 using test_support::NamingService;
 
 namespace server_test {
 namespace {
-
-constexpr char kSecret[] = "process-secret";
-constexpr auto kBound = std::chrono::seconds(30);
-
-CORBA::ORB_var g_orb;
-
-class OrbEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { g_orb = CommentaryClient::initOrb(); }
-    void TearDown() override
-    {
-        g_orb->destroy();
-        g_orb = CORBA::ORB::_nil();
-    }
-};
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new OrbEnvironment);
-
-class Server {
-public:
-    Server(const TempDir& dir, const std::string& name, std::vector<std::string> args)
-        : m_log(dir.file(name + ".log")),
-          m_process(withCommon(dir, name, m_log, std::move(args)), dir.file(name + ".out"), dir.file(name + ".err"))
-    {
-    }
-    bool ready() { return m_process.waitForOutput("ready\n", kBound); }
-    int stop() { return m_process.stop(SIGTERM, std::chrono::seconds(25)); }
-    ChildProcess& process() { return m_process; }
-    std::vector<std::string> logLines() const
-    {
-        std::vector<std::string> lines;
-        const std::string text = readFile(m_log);
-        for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
-    }
-
-private:
-    static std::vector<std::string> withCommon(const TempDir& dir, const std::string& name, const std::string& log,
-                                               std::vector<std::string> args)
-    {
-        const std::string secret = test_support::writePrivateFile(dir.file("token-secret"), kSecret);
-        args.insert(args.begin(),
-                    {LUMO_SERVER_BINARY, "--token-secret-file", secret, "--name", name, "--request-log", log});
-        return args;
-    }
-    std::string m_log;
-    ChildProcess m_process;
-};
-
-std::string token() { return lumo_session::issueLogonToken("proc", kSecret, lumo_session::nowMilliseconds(), 3600000); }
-
-std::u16string send(LumoCommentaryService_ptr service, const std::string& text,
-                    const std::optional<lumo_ft::FtRequest>& ft = std::nullopt)
-{
-    return CommentaryClient::execute(service, u16(text), ft);
-}
-
-lumo_ft::FtRequest ft(const std::string& client, int32_t retention)
-{
-    lumo_ft::FtRequest r;
-    r.clientId = client;
-    r.retentionId = retention;
-    r.expirationTime = static_cast<CORBA::ULongLong>(lumo_session::nowMilliseconds() + 600000);
-    return r;
-}
 
 const char kTestConnection[] = "{\"requestType\":5}";
 const char kConnected[] = "{\"statusCode\":0,\"description\":\"success\",\"responseType\":6}";

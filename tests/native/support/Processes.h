@@ -57,6 +57,7 @@ public:
     // ends or time runs out first.
     bool waitForOutput(const std::string& text, std::chrono::milliseconds timeout);
     std::string output() const { return readFile(m_outPath); }
+    pid_t pid() const { return m_pid; }
 
 private:
     pid_t m_pid = -1;
