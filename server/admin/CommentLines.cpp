@@ -39,12 +39,18 @@ int64_t CommentLines::write(StoreTransaction& from, const std::optional<SWCharSt
         CommentFilter filter;
         filter.sourceCUID = *document;
         filter.includeHidden = true;
-        for (const CommentRecord& comment : from.selectComments(filter)) writeLine(comment, out), ++written;
+        for (const CommentRecord& comment : from.selectComments(filter)) {
+            writeLine(comment, out);
+            ++written;
+        }
         return written;
     }
     for (int32_t last = 0;;) {
         const std::vector<CommentRecord> page = from.commentsAfter(last, kPage);
-        for (const CommentRecord& comment : page) writeLine(comment, out), ++written;
+        for (const CommentRecord& comment : page) {
+            writeLine(comment, out);
+            ++written;
+        }
         if (page.size() < static_cast<std::size_t>(kPage)) return written;
         last = page.back().commentId;
     }
