@@ -132,9 +132,10 @@ TEST(ServerOperating, TheHealthProbeNamesEachServerAndSaysWhy)
     for (Server* server : {&alpha, &beta, &canned}) EXPECT_EQ(server->stop(), 0);
 }
 
-// The shipped unit, pointed at this build's programs, passes systemd-analyze
-// verify without a word.  Containers without systemd skip (and say so).
-TEST(ServerOperating, TheSystemdUnitVerifies)
+// The unit as `cmake --install` places it, pointed at the installed programs,
+// passes systemd-analyze verify without a word.  Containers without systemd
+// skip (and say so).
+TEST(ServerOperating, TheInstalledSystemdUnitVerifies)
 {
     const std::string analyze = "/usr/bin/systemd-analyze";
     if (!std::filesystem::exists(analyze)) GTEST_SKIP() << "systemd-analyze is not installed here";
@@ -144,11 +145,13 @@ TEST(ServerOperating, TheSystemdUnitVerifies)
     if (probe.code != 0 || !probe.err.empty())
         GTEST_SKIP() << "systemd-analyze verify cannot run here: " << probe.err;
 
-    std::string unit = readFile(LUMO_SYSTEMD_UNIT);
-    ASSERT_NE(unit.find("/usr/local/bin/lumo_commentary_server"), std::string::npos);
-    unit.replace(unit.find("/usr/local/bin"), 14, kBin);
-    write(dir.file("lumo-commentary-server@.service"), unit);
-    const ProgramRun run = runProgram(dir, {analyze, "verify", dir.file("lumo-commentary-server@app1.service")});
+    const std::string prefix = dir.file("usr/local"), units = prefix + "/lib/systemd/system/";
+    ASSERT_EQ(runProgram(dir, {LUMO_CMAKE, "--install", LUMO_BUILD_DIR, "--prefix", prefix}).code, 0);
+    std::string unit = readFile(units + "lumo-commentary-server@.service");
+    ASSERT_NE(unit.find("ExecStart=/usr/local/bin/lumo_commentary_server "), std::string::npos);
+    unit.replace(unit.find("/usr/local/bin"), 14, prefix + "/bin");
+    write(units + "lumo-commentary-server@.service", unit);
+    const ProgramRun run = runProgram(dir, {analyze, "verify", units + "lumo-commentary-server@app1.service"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out + run.err, "");
     EXPECT_EQ(unit.find("--token-secret "), std::string::npos) << "secrets come from files";
