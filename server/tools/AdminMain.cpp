@@ -1,5 +1,7 @@
 // lumo_commentary_admin: moves, backs up, restores and counts the comments of
 // a store, through the stores' own interface (no SQL of its own).
+#include <stdlib.h>
+
 #include <algorithm>
 #include <iostream>
 #include <map>
@@ -46,6 +48,9 @@ password out of it: libpq reads it from PGPASSFILE or ~/.pgpass).
 
 A store read from is never created.  Stop the servers writing to a store
 before copying or exporting it, or the copy misses their later changes.
+Time limits: a PostgreSQL server that does not answer the connection is
+given up after 10 s (unless PGCONNECT_TIMEOUT says otherwise); a SQLite file
+locked by a writer after 10 s.
 
 Exit codes: 0 done, 1 refused or failed (the reason on standard error),
 2 bad command line.
@@ -149,6 +154,9 @@ int main(int argc, char** argv)
         std::cout << kHelp;
         return 0;
     }
+    // Design decision: an unreachable database is a clear failure within 10 s,
+    // not a wait for the system's TCP timeout.
+    setenv("PGCONNECT_TIMEOUT", "10", 0);
     Command command;
     if (const auto error = parse(argc, argv, command)) return usage(*error);
     try {
