@@ -123,7 +123,13 @@ template <class Check>
 int runChecks(const std::vector<std::string>& orbArgs, const Check& checkOnce, std::chrono::seconds limit,
               std::chrono::seconds wait)
 {
-    CORBA::ORB_var orb = CommentaryClient::initOrb(orbArgs);
+    CORBA::ORB_var orb;
+    try {
+        orb = CommentaryClient::initOrb(orbArgs);
+    } catch (const CORBA::Exception& e) {
+        std::cerr << "lumo_commentary_client: cannot start the ORB: " << e._name() << std::endl;
+        return 1;
+    }
     std::vector<ProbeResult> results;
     {
         HealthProbe probe(orb, limit);
