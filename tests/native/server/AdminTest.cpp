@@ -43,11 +43,7 @@ protected:
         for (const char* document : {"d", "e"}) s_gets.push_back(send(service, getAll(document)));
         if (filler.stop() != 0) s_error = "the filling server did not stop cleanly";
     }
-    static void TearDownTestSuite()
-    {
-        delete s_dir;
-        delete s_postgres;
-    }
+    static void TearDownTestSuite() { delete s_dir; delete s_postgres; }
     void SetUp() override { ASSERT_EQ(s_error, ""); }
 
     static std::string sqlite() { return s_dir->file("filled.db"); }
