@@ -66,8 +66,12 @@ FrameworkSettings FrameworkSettings::fromEnvironment()
             }
         }
     }
-    readNumber("LUMO_CALL_TIMEOUT_MS", s.callTimeoutMs, 0xFFFFFFFFu);
+    readNumber("LUMO_CALL_DEADLINE_MS", s.callDeadlineMs, 0x7FFFFFFFu);
+    readNumber("LUMO_CALL_TIMEOUT_MS", s.callTimeoutMs, 0x7FFFFFFFu);
     readNumber("LUMO_CONNECT_TIMEOUT_MS", s.connectTimeoutMs, 0xFFFFFFFFu);
+    readNumber("LUMO_RECONNECT_BACKOFF_MS", s.backoffInitialMs, 60000);
+    readNumber("LUMO_RECONNECT_BACKOFF_MAX_MS", s.backoffMaxMs, 60000);
+    readNumber("LUMO_MAX_REQUEST_CHARS", s.maxRequestChars, 1u << 30);
     readNumber("LUMO_INVOKE_LOOP_INSANITY", s.invokeLoopInsanity, 1000000);
     readFlag("LUMO_TESTS_ENABLED", s.testsEnabled);
     if (const char* script = std::getenv("LUMO_TEST_EXCEPTIONS")) s.testExceptions = script;

@@ -11,8 +11,12 @@
 struct FrameworkSettings {
     std::string naming;                    // LUMO_NAMING
     std::vector<std::string> orbOptions;   // LUMO_ORB_OPTIONS, split at blanks
-    uint32_t callTimeoutMs = 10000;        // LUMO_CALL_TIMEOUT_MS
+    uint32_t callDeadlineMs = 15000;       // LUMO_CALL_DEADLINE_MS
+    uint32_t callTimeoutMs = 8000;         // LUMO_CALL_TIMEOUT_MS (one attempt)
     uint32_t connectTimeoutMs = 3000;      // LUMO_CONNECT_TIMEOUT_MS
+    uint32_t backoffInitialMs = 50;        // LUMO_RECONNECT_BACKOFF_MS
+    uint32_t backoffMaxMs = 1000;          // LUMO_RECONNECT_BACKOFF_MAX_MS
+    uint32_t maxRequestChars = 1048576;    // LUMO_MAX_REQUEST_CHARS (idl/MessageLimit.h)
     int invokeLoopInsanity = 3;            // LUMO_INVOKE_LOOP_INSANITY
     bool testsEnabled = false;             // LUMO_TESTS_ENABLED
     std::string testExceptions;            // LUMO_TEST_EXCEPTIONS

@@ -5,11 +5,13 @@
 
 #include "platform/foundation/SAssert.h"
 #include "platform/foundation/SResString.h"
+#include "platform/framework/CallDeadline.h"
 #include "platform/framework/FailureClassifier.h"
 #include "platform/framework/FtRequestTracker.h"
 #include "platform/framework/NamingDirectory.h"
 #include "platform/framework/Nexa2Exception.h"
 #include "platform/framework/OrbServices.h"
+#include "platform/framework/ReconnectBackoff.h"
 #include "platform/framework/SCorbaSystemError.h"
 #include "platform/framework/TestExceptionScript.h"
 
@@ -22,6 +24,17 @@ std::size_t randomStart()
 {
     std::random_device device;
     return static_cast<std::size_t>(device());
+}
+
+// Whether the calling thread's last getSessionLock gave up at its deadline
+// (then it holds nothing, and its attempt makes no call).
+thread_local bool t_sessionLockMissed = false;
+
+// Limits the calling thread's next remote calls to one attempt within the
+// call's deadline (at least 1 ms: 0 would mean no limit).
+void limitAttempt(uint32_t attemptMs)
+{
+    OrbServices::limitThreadCalls(std::max<uint32_t>(CallDeadline::remainingMs(attemptMs), 1));
 }
 
 }  // namespace
@@ -70,10 +83,10 @@ SWCharString ManagedService::getServerName() const
 
 void ManagedService::connect()
 {
-    std::lock_guard<std::mutex> reconnect(m_reconnectMutex);
+    std::lock_guard<std::timed_mutex> reconnect(m_reconnectMutex);
     bool found = false;
     try {
-        found = establish();
+        found = establish(false);
     } catch (const CORBA::Exception& ex) {
         throw Nexa2Exception(lumo_messages::kNamingServiceUnavailable,
                              SWCharString::fromUtf8(OrbServices::namingText()),
@@ -89,37 +102,51 @@ void ManagedService::connect()
 
 void ManagedService::pulse()
 {
+    CallDeadline::begin(m_settings.callDeadlineMs);
     if (m_settings.retention) FtRequestTracker::begin(m_settings.retentionMs);
 }
 
-void ManagedService::completePulse() { FtRequestTracker::end(); }
+void ManagedService::completePulse()
+{
+    FtRequestTracker::end();
+    CallDeadline::end();
+    OrbServices::limitThreadCalls(0);
+}
 
 void ManagedService::getSessionLock()
 {
+    const CallDeadline::Clock::time_point until = CallDeadline::deadline();
     if (m_settings.sharedSessionLock)
-        m_sessionLock.lock_shared();
+        t_sessionLockMissed = !m_sessionLock.try_lock_shared_until(until);
     else
-        m_sessionLock.lock();
+        t_sessionLockMissed = !m_sessionLock.try_lock_until(until);
 }
 
 void ManagedService::releaseSessionLock()
 {
+    if (t_sessionLockMissed) {
+        t_sessionLockMissed = false;
+        return;
+    }
     if (m_settings.sharedSessionLock)
         m_sessionLock.unlock_shared();
     else
         m_sessionLock.unlock();
 }
 
-bool ManagedService::checkState()
+bool ManagedService::checkState() { return !t_sessionLockMissed && !CallDeadline::expired() && usable(); }
+
+bool ManagedService::usable() const
 {
     std::lock_guard<std::mutex> lock(m_stateMutex);
-    return m_stub != nullptr && !m_failed && !m_dead && !m_suspended;
+    return m_stub != nullptr && !m_failed && !m_suspended;
 }
 
 void ManagedService::triggerTestExceptions() { TestExceptionScript::process().trigger(); }
 
 CORBA::Object* ManagedService::getStub()
 {
+    limitAttempt(m_settings.callTimeoutMs);
     std::lock_guard<std::mutex> lock(m_stateMutex);
     return m_stub;
 }
@@ -139,16 +166,21 @@ void ManagedService::markFailedState()
 
 void ManagedService::reValidate()
 {
-    std::lock_guard<std::mutex> reconnect(m_reconnectMutex);
-    if (m_suspended || checkState()) return;
-    establish();
+    std::unique_lock<std::timed_mutex> reconnect(m_reconnectMutex, std::defer_lock);
+    if (!reconnect.try_lock_until(CallDeadline::deadline())) return;  // the deadline ends the call
+    ReconnectBackoff backoff(m_settings.backoffInitialMs, m_settings.backoffMaxMs);
+    while (!m_suspended && !usable()) {
+        try {
+            if (establish(true)) return;
+        } catch (const CORBA::Exception&) {
+            if (!CallDeadline::isOpen()) throw;  // no deadline to wait within
+        }
+        // Without an open call there is no deadline to wait within: one round.
+        if (!CallDeadline::isOpen() || !backoff.wait()) return;
+    }
 }
 
-bool ManagedService::isDead()
-{
-    std::lock_guard<std::mutex> lock(m_stateMutex);
-    return m_dead;
-}
+bool ManagedService::isDead() { return CallDeadline::expired(); }
 
 bool ManagedService::isSuspended() { return m_suspended; }
 
@@ -156,15 +188,40 @@ void ManagedService::suspend() { m_suspended = true; }
 
 void ManagedService::resume() { m_suspended = false; }
 
-bool ManagedService::establish()
+std::vector<ServerCandidate> ManagedService::candidates()
 {
-    if (!m_helper || !m_spec) {
-        std::lock_guard<std::mutex> lock(m_stateMutex);
-        m_dead = true;
-        return false;
+    limitAttempt(m_settings.callTimeoutMs);
+    try {
+        std::vector<ServerCandidate> listed = NamingDirectory::listServers(*m_spec, m_serviceName);
+        if (!listed.empty()) {
+            m_known = listed;
+            return listed;
+        }
+    } catch (const CORBA::Exception&) {
+        if (m_known.empty()) throw;
     }
-    std::vector<ServerCandidate> candidates =
-        NamingDirectory::listServers(*m_spec, m_serviceName, m_settings.callTimeoutMs);
+    // A Naming Service that cannot be reached, or restarted without its data
+    // and not yet told again by the servers: fail over from the last list.
+    return m_known;
+}
+
+bool ManagedService::answers(CORBA::Object* stub, const SWCharString& serverName)
+{
+    try {
+        limitAttempt(m_settings.callTimeoutMs);
+        if (!stub->_non_existent()) return true;
+    } catch (const CORBA::Exception&) {
+        // Not reachable now: the next server is asked.
+    }
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    m_lastFailure[serverName.str()] = Clock::now();
+    return false;
+}
+
+bool ManagedService::establish(bool probe)
+{
+    if (!m_helper || !m_spec) return false;
+    std::vector<ServerCandidate> found = candidates();
     const bool failover = m_spec->allowsFailover() && !m_helper->isStateful();
     SWCharString firstServer;
     {
@@ -172,34 +229,27 @@ bool ManagedService::establish()
         firstServer = m_firstServer;
     }
     if (!failover && !firstServer.isEmpty()) {
-        candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
-                                        [&](const ServerCandidate& c) { return c.name != firstServer; }),
-                         candidates.end());
+        found.erase(std::remove_if(found.begin(), found.end(),
+                                   [&](const ServerCandidate& c) { return c.name != firstServer; }),
+                    found.end());
     }
 
-    const std::vector<std::size_t> order = preferenceOrder(candidates);
-    for (std::size_t n = 0; n < order.size(); ++n) {
-        ServerCandidate& candidate = candidates[order[n]];
-        OrbServices::applyCallTimeout(candidate.reference, m_settings.callTimeoutMs);
+    for (const std::size_t index : preferenceOrder(found)) {
+        ServerCandidate& candidate = found[index];
         CORBA::Object* stub = nullptr;
         try {
+            limitAttempt(m_settings.callTimeoutMs);
             stub = m_helper->narrowStub(candidate.reference);
         } catch (const CORBA::Exception&) {
-            // Asking the object for its type failed: try the next server; the
-            // failure of the last one is the caller's.
-            if (n + 1 < order.size()) continue;
-            std::lock_guard<std::mutex> lock(m_stateMutex);
-            m_dead = true;
-            throw;
+            continue;  // asking the object for its type failed: the next server
         }
         if (!stub) continue;
-        OrbServices::applyCallTimeout(stub, m_settings.callTimeoutMs);
+        if (probe && !answers(stub, candidate.name)) {
+            m_helper->releaseStub(stub);
+            continue;
+        }
         replaceStub(stub, candidate.name);
         return true;
-    }
-    {
-        std::lock_guard<std::mutex> lock(m_stateMutex);
-        m_dead = true;
     }
     return false;
 }
@@ -234,14 +284,13 @@ void ManagedService::replaceStub(CORBA::Object* stub, const SWCharString& server
     CORBA::Object* old = nullptr;
     {
         // No attempt holds the session lock while the reference changes.
-        std::unique_lock<std::shared_mutex> session(m_sessionLock);
+        std::unique_lock<std::shared_timed_mutex> session(m_sessionLock);
         std::lock_guard<std::mutex> lock(m_stateMutex);
         old = m_stub;
         m_stub = stub;
         m_serverName = serverName;
         if (m_firstServer.isEmpty()) m_firstServer = serverName;
         m_failed = false;
-        m_dead = false;
     }
     if (old) m_helper->releaseStub(old);
 }

@@ -10,36 +10,47 @@
 //              stub helper.
 //   failed     markFailedState was called after a recoverable failure; the
 //              server in use is remembered as failed at that moment.
-//   dead       the last (re)connection found no server to use: the cluster
-//              context is missing, no server of the service is bound in it
-//              that the ServerSpec admits (without fail-over: the server
-//              chosen first is no longer bound), or no bound reference
-//              narrows to the service's type.  A later reValidate that finds
-//              a server clears it.
 //   suspended  set and cleared only by suspend() and resume() (an operator's
 //              decision); reValidate does nothing while it holds.
+//   the call's deadline
+//              pulse opens the calling thread's logical call with
+//              LUMO_CALL_DEADLINE_MS (CallDeadline.h); completePulse closes
+//              it.  Every remote call of the thread meanwhile (attempts,
+//              naming look-ups, probes) is limited to the smaller of the
+//              per-attempt limit (LUMO_CALL_TIMEOUT_MS) and the time left.
 //
-//   checkState    true exactly when connected, neither failed, dead nor
-//                 suspended.
+//   checkState    true exactly when connected, neither failed nor suspended,
+//                 the session lock was had and the call's deadline is not
+//                 spent.
+//   getStub       sets the calling thread's ORB limit for the attempt, then
+//                 answers the current reference.
 //   isRecoverable the classification of FailureClassifier.h (with request
 //                 retention as configured), unless the stub helper vetoes.
-//   reValidate    nothing to do while checkState would be true (another
-//                 thread may have reconnected already) or while suspended.
-//                 Otherwise re-resolves the servers from the Naming Service,
-//                 orders them (servers that failed within the quarantine time
-//                 last, the longest-failed first among those; the others by
-//                 the load-balancing policy), narrows them in that order and
-//                 takes the first that narrows; with fail-over disallowed only
-//                 the server chosen first is considered.  Raises the ORB's
-//                 exception when the Naming Service fails (or, when no server
-//                 narrowed, the last narrowing failure).
+//   reValidate    nothing to do while the reference is usable (another thread
+//                 may have reconnected already) or while suspended.
+//                 Otherwise looks for a server that answers: lists the
+//                 servers (from the Naming Service; when it cannot be reached
+//                 or lists none, the list it gave last), orders them
+//                 (servers that failed within the quarantine time last, the
+//                 longest-failed first among those; the others by the
+//                 load-balancing policy), and asks them in that order whether
+//                 the object exists, taking the first that answers; with
+//                 fail-over disallowed only the server chosen first is
+//                 considered.  When none answers it waits (ReconnectBackoff:
+//                 LUMO_RECONNECT_BACKOFF_MS doubling to
+//                 LUMO_RECONNECT_BACKOFF_MAX_MS, with jitter) and looks again,
+//                 until the call's deadline is spent.  Quarantine only orders:
+//                 a server in quarantine is still tried when no other answers.
+//   isDead        true when the calling thread's call has spent its deadline
+//                 (no server answered in time): the proxy's loop then ends the
+//                 call with its "marked as dead" failure.
 //   session lock  taken around every attempt (exclusive, or shared with
-//                 LUMO_SESSION_LOCK=shared); reValidate replaces the reference
-//                 under the exclusive lock, so an attempt never sees a
-//                 reference being replaced.  Not re-entrant.
-//   pulse         opens a new logical request on the calling thread (a new
-//                 retention id, FtRequestTracker.h) when retention is on;
-//                 completePulse closes it.
+//                 LUMO_SESSION_LOCK=shared), waiting at most until the call's
+//                 deadline; reValidate replaces the reference under the
+//                 exclusive lock, so an attempt never sees a reference being
+//                 replaced.  Not re-entrant.
+//   pulse         also opens a new logical request on the calling thread (a
+//                 new retention id, FtRequestTracker.h) when retention is on.
 #pragma once
 
 #include <omniORB4/CORBA.h>
@@ -55,9 +66,8 @@
 #include "platform/foundation/SString.h"
 #include "platform/framework/FrameworkSettings.h"
 #include "platform/framework/IManagedService.h"
+#include "platform/framework/NamingDirectory.h"
 #include "platform/framework/ServerSpec.h"
-
-struct ServerCandidate;
 
 class ManagedService : public IManagedService {
 public:
@@ -113,8 +123,15 @@ protected:
 private:
     using Clock = std::chrono::steady_clock;
 
-    // Finds and narrows a server; false when there is none (sets dead).
-    bool establish();
+    // The reference is there and neither failed nor suspended.
+    bool usable() const;
+    // Finds and narrows a server (asking it first when probe is set); false
+    // when there is none.
+    bool establish(bool probe);
+    // The servers to choose from: the Naming Service's list, or the last
+    // list when it fails or lists none (raises when there is no last list).
+    std::vector<ServerCandidate> candidates();
+    bool answers(CORBA::Object* stub, const SWCharString& serverName);
     std::vector<std::size_t> preferenceOrder(const std::vector<ServerCandidate>& candidates);
     void replaceStub(CORBA::Object* stub, const SWCharString& serverName);
 
@@ -126,16 +143,16 @@ private:
     const int m_lbId;
     const FrameworkSettings m_settings;
 
-    std::shared_mutex m_sessionLock;
-    std::mutex m_reconnectMutex;  // one (re)connection at a time; before the session lock
-    std::size_t m_roundRobin;     // under m_reconnectMutex
+    std::shared_timed_mutex m_sessionLock;
+    std::timed_mutex m_reconnectMutex;   // one (re)connection at a time; before the session lock
+    std::size_t m_roundRobin;            // under m_reconnectMutex
+    std::vector<ServerCandidate> m_known;  // the last list of servers; under m_reconnectMutex
 
     mutable std::mutex m_stateMutex;  // innermost lock; guards the members below
     CORBA::Object* m_stub = nullptr;
     SWCharString m_serverName;
     SWCharString m_firstServer;
     bool m_failed = false;
-    bool m_dead = false;
     std::map<std::u16string, Clock::time_point> m_lastFailure;
     std::atomic<bool> m_suspended{false};
 };

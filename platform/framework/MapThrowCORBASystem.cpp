@@ -11,9 +11,11 @@ void MapThrowCORBASystem(const CORBA::SystemException& ex, const char* sourceFil
 
 void MapThrowCORBASystem(const SCorbaSystemError& error, const char* sourceFile, int sourceLine)
 {
+    // The reason text first: it fills %1 of the message the client reads.
+    const SWCharString reason = error.getReasonText();
     if (FailureClassifier::isRecoverable(error, FrameworkSettings::current().retention))
-        throw NexaFrameworkException(15, "Manually retry needed", lumo_messages::kManualRetryNeeded, error, nullptr,
-                                     nullptr, nullptr, sourceFile, sourceLine);
+        throw NexaFrameworkException(15, "Manually retry needed", lumo_messages::kManualRetryNeeded, error,
+                                     reason.c_str(), nullptr, nullptr, sourceFile, sourceLine);
     throw NexaFrameworkException(17, "CORBA system exception that is irrecovrable", lumo_messages::kIrrecoverable,
-                                 error, nullptr, nullptr, nullptr, sourceFile, sourceLine);
+                                 error, reason.c_str(), nullptr, nullptr, sourceFile, sourceLine);
 }

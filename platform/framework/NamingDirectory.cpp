@@ -19,10 +19,9 @@ void collect(const CosNaming::BindingList& bindings, const std::string& kind, st
 
 }  // namespace
 
-std::vector<ServerCandidate> NamingDirectory::listServers(const ServerSpec& spec, const SWCharString& serviceName,
-                                                          uint32_t callTimeoutMs)
+std::vector<ServerCandidate> NamingDirectory::listServers(const ServerSpec& spec, const SWCharString& serviceName)
 {
-    CosNaming::NamingContext_var root = OrbServices::namingRoot(callTimeoutMs);
+    CosNaming::NamingContext_var root = OrbServices::namingRoot();
     CosNaming::Name clusterName;
     clusterName.length(1);
     clusterName[0].id = CORBA::string_dup(spec.getCluster().toUtf8().c_str());
@@ -36,7 +35,6 @@ std::vector<ServerCandidate> NamingDirectory::listServers(const ServerSpec& spec
         return {};
     }
     if (CORBA::is_nil(cluster)) return {};
-    OrbServices::applyCallTimeout(cluster, callTimeoutMs);
 
     const std::string kind = serviceName.toUtf8();
     std::vector<std::string> names;
@@ -45,7 +43,6 @@ std::vector<ServerCandidate> NamingDirectory::listServers(const ServerSpec& spec
     cluster->list(256, bindings.out(), iterator.out());
     collect(bindings.in(), kind, names);
     if (!CORBA::is_nil(iterator)) {
-        OrbServices::applyCallTimeout(iterator, callTimeoutMs);
         CosNaming::BindingList_var more;
         while (iterator->next_n(256, more.out())) collect(more.in(), kind, names);
         iterator->destroy();

@@ -25,7 +25,7 @@ public:
     // The servers of the service in the ServerSpec's cluster that its
     // filter admits, in name order, each with the reference bound in the
     // Naming Service.  An absent cluster context gives an empty list; a
-    // Naming Service that cannot be reached raises the ORB's exception.
-    static std::vector<ServerCandidate> listServers(const ServerSpec& spec, const SWCharString& serviceName,
-                                                    uint32_t callTimeoutMs);
+    // Naming Service that cannot be reached raises the ORB's exception.  The
+    // calls are limited as the calling thread's calls are.
+    static std::vector<ServerCandidate> listServers(const ServerSpec& spec, const SWCharString& serviceName);
 };

@@ -45,13 +45,10 @@ NexaFrameworkException::NexaFrameworkException(int errorCode, const char* messag
       m_sourceFile(sourceFile ? sourceFile : ""),
       m_sourceLine(sourceLine)
 {
-    // The exception's own reason comes first, then the three given texts
-    // (kept in their positions even when null).
-    const SWCharString reason = error.getReasonText();
-    setSubst(0, reason.c_str());
-    setSubst(1, subst1);
-    setSubst(2, subst2);
-    setSubst(3, subst3);
+    // The three given texts keep their positions, null ones included.
+    setSubst(0, subst1);
+    setSubst(1, subst2);
+    setSubst(2, subst3);
     finish();
 }
 

@@ -12,10 +12,9 @@
 // Substitution texts are numbered from 0 (getSubstParam(0) fills %1).  A null
 // text given to a constructor is kept as the empty text; getSubstParamCount()
 // counts the texts up to the last position given (null ones included),
-// getSubstParam answers the empty text beyond it.  Design decision: the
-// constructor that takes a CORBA exception puts the exception's reason text
-// (SCorbaSystemError.h) first and the three given texts after it, so that the
-// first substitution text always says what failed.
+// getSubstParam answers the empty text beyond it.  The constructor that takes
+// a CORBA exception keeps the three given texts at positions 0 to 2 and the
+// exception itself beside them (getSystemError, and toString's "CORBA" part).
 //
 // toString() reads, with the bracketed parts only when present:
 //     NexaFrameworkException <code> (message <number>): <message>

@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "idl/LumoCommentaryServiceStub.h"
+#include "idl/MessageLimit.h"
 #include "platform/framework/FrameworkSettings.h"
 #include "platform/framework/FtRequestTracker.h"
+#include "platform/framework/JTCAdoptCurrentThread.h"
 #include "platform/framework/TlsContext.h"
 
 namespace {
@@ -34,7 +37,18 @@ CORBA::ORB_ptr initialiseLocked(OrbState& s)
     if (s.shutDown) throw CORBA::BAD_INV_ORDER(0, CORBA::COMPLETED_NO);
     if (!CORBA::is_nil(s.orb)) return s.orb;
     const FrameworkSettings settings = FrameworkSettings::current();
-    std::vector<std::string> args{"lumo"};
+    // Design decision: one attempt is limited per calling thread (the call's
+    // deadline, CallDeadline.h), never per object reference, which the ORB
+    // would let win over the thread's limit; calls outside a logical call
+    // (connecting, naming look-ups) get the per-attempt limit.  The message
+    // limit follows the request limit (idl/MessageLimit.h).
+    // LUMO_ORB_OPTIONS come last and may override any of these.
+    std::vector<std::string> args{"lumo",
+                                  "-ORBsupportPerThreadTimeOut", "1",
+                                  "-ORBclientCallTimeOutPeriod", std::to_string(settings.callTimeoutMs),
+                                  "-ORBclientConnectTimeOutPeriod", std::to_string(settings.connectTimeoutMs),
+                                  "-ORBgiopMaxMsgSize",
+                                  std::to_string(lumo_idl::orbMessageLimit(settings.maxRequestChars))};
     args.insert(args.end(), settings.orbOptions.begin(), settings.orbOptions.end());
     // Without a CA file no server certificate could be checked: TLS is not
     // used at all (rules given in LUMO_ORB_OPTIONS come first and win).
@@ -48,8 +62,8 @@ CORBA::ORB_ptr initialiseLocked(OrbState& s)
     // Design decision: an ORB that the host process initialised itself is
     // shared (ORB_init answers the existing one); the framework's options
     // then apply only where they are per call (timeouts, interceptor).
+    lumo_idl::LumoCommentaryServiceStub::install();
     s.orb = CORBA::ORB_init(argc, argv.data(), "omniORB4");
-    if (settings.connectTimeoutMs > 0) omniORB::setClientConnectTimeout(settings.connectTimeoutMs);
     FtRequestTracker::installInterceptor();
     s.namingText = settings.naming.empty() ? std::string("initial reference NameService") : settings.naming;
     return s.orb;
@@ -64,7 +78,7 @@ CORBA::ORB_ptr OrbServices::orb()
     return initialiseLocked(s);
 }
 
-CosNaming::NamingContext_ptr OrbServices::namingRoot(uint32_t callTimeoutMs)
+CosNaming::NamingContext_ptr OrbServices::namingRoot()
 {
     OrbState& s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
@@ -93,9 +107,7 @@ CosNaming::NamingContext_ptr OrbServices::namingRoot(uint32_t callTimeoutMs)
         s.rootNaming = settings.naming;
         s.namingText = settings.naming.empty() ? std::string("initial reference NameService") : settings.naming;
     }
-    CosNaming::NamingContext_ptr root = CosNaming::NamingContext::_duplicate(s.root);
-    applyCallTimeout(root, callTimeoutMs);
-    return root;
+    return CosNaming::NamingContext::_duplicate(s.root);
 }
 
 std::string OrbServices::namingText()
@@ -121,6 +133,12 @@ std::vector<std::string> OrbServices::transportRules(const FrameworkSettings& se
 {
     if (!settings.tlsAuthority.empty()) return {};
     return {"-ORBclientTransportRule", kPlainTransports};
+}
+
+void OrbServices::limitThreadCalls(uint32_t milliseconds)
+{
+    JTCAdoptCurrentThread adopt;  // the limit lives in the thread's ORB state
+    omniORB::setClientThreadCallTimeout(milliseconds);
 }
 
 void OrbServices::shutdown()

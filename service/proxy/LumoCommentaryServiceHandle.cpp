@@ -92,7 +92,8 @@ LumoCommentaryServiceHandle LumoCommentaryServiceHandle::createProxy(IManagedSer
 SWCharString LumoCommentaryServiceHandle::execute(const SNexaString& request) const
 {
     if (!m_proxy)
-        throw SCorbaSystemError("IDL:omg.org/CORBA/INV_OBJREF:1.0", "INV_OBJREF", 0, SCorbaSystemError::COMPLETED_NO);
+        throw SCorbaSystemError("IDL:omg.org/CORBA/NO_IMPLEMENT:1.0", "NO_IMPLEMENT", 0,
+                                SCorbaSystemError::COMPLETED_NO);
     CORBA::WString_var wideRequest = toCorba(request.str());
     try {
         CORBA::WString_var reply = m_proxy->execute(wideRequest.in());

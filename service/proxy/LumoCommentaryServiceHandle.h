@@ -38,8 +38,8 @@ public:
     // Sends one request text through the proxy and returns the reply text.
     // UTF-16 code units travel one by one (surrogate pairs unchanged).
     // Raises NexaFrameworkException as the proxy does, and SCorbaSystemError
-    // in place of a CORBA exception (design decision: INV_OBJREF for a nil
-    // handle, as a call through a nil reference).
+    // in place of a CORBA exception (NO_IMPLEMENT, minor 0, COMPLETED_NO for a
+    // nil handle, as a stub that is not bound raises).
     SWCharString execute(const SNexaString& request) const;
 
     // The text of the proxy's last final reconnection failure (empty for a

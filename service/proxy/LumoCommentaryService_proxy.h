@@ -10,17 +10,17 @@
 #include <atomic>
 #include <mutex>
 
-#include "idl/LumoCommentaryService.hh"
+#include "idl/LumoCommentaryServiceStub.h"
 #include "platform/foundation/SString.h"
 #include "platform/framework/AbstractStubHelper.h"
 #include "platform/framework/ManagedService.h"
 
-// Design decision: the proxy stands on the stub's nil base (it has no object
+// Design decision: the proxy stands on an unbound stub (it has no object
 // reference of its own: the current server's reference lives in the managed
 // service), and the ORB counts references of real references only, so the
 // proxy carries its own count (addRef/release, used by
 // LumoCommentaryServiceHandle and SRefPtr).
-class LumoCommentaryServiceProxy : public _objref_LumoCommentaryService {
+class LumoCommentaryServiceProxy : public lumo_idl::LumoCommentaryServiceStub {
 public:
     explicit LumoCommentaryServiceProxy(IManagedService* managedService);
 
