@@ -2,6 +2,7 @@
 #include <omniORB4/CORBA.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,7 +17,7 @@
 #include <thread>
 
 #include <prometheus/exposer.h>
-
+#include "idl/MessageLimit.h"
 #include "platform/foundation/SLogger.h"
 #include "platform/framework/TlsContext.h"
 #include "server/app/ServerOptions.h"
@@ -80,8 +81,10 @@ private:
 
 std::unique_ptr<CommentStore> openStore(const ServerOptions& options)
 {
-    if (!options.postgres.empty()) return std::make_unique<PostgresCommentStore>(options.postgres);
-    return std::make_unique<SqliteCommentStore>(options.sqlitePath);
+    if (!options.postgres.empty())
+        return std::make_unique<PostgresCommentStore>(
+            options.postgres, SchemaMode::Create, PostgresTimeouts{options.pgLockTimeoutMs, options.pgStatementTimeoutMs});
+    return std::make_unique<SqliteCommentStore>(options.sqlitePath, options.sqliteBusyTimeoutMs);
 }
 
 // The metrics, served at options.metricsEndpoint and told about every request.
@@ -101,6 +104,42 @@ MetricsEndpoint serveMetrics(const ServerOptions& options, RequestProcessor& pro
     processor.setObserver(served.metrics.get());
     return served;
 }
+
+// Connections are bounded by the idle timeout, not by the process's default
+// limit of open files: raise the soft limit to the hard one.
+void allowManyConnections()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+// Binds the server's name again every interval until shutdown, so that a
+// Naming Service that lost its bindings learns the server again.
+class PeriodicRebind {
+public:
+    PeriodicRebind(NamingRegistration& registration, CORBA::Object_ptr reference, int seconds, ShutdownLatch& latch)
+        : m_thread([&registration, object = CORBA::Object::_duplicate(reference), seconds, &latch] {
+              CORBA::Object_var held = object;
+              while (!latch.waitFor(std::chrono::seconds(seconds))) {
+                  try {
+                      registration.bind(held.in());
+                  } catch (const NamingError& e) {
+                      complain(std::string("binding again failed: ") + e.what());
+                  }
+              }
+          })
+    {
+    }
+    ~PeriodicRebind() { m_thread.join(); }
+    PeriodicRebind(const PeriodicRebind&) = delete;
+    PeriodicRebind& operator=(const PeriodicRebind&) = delete;
+
+private:
+    std::thread m_thread;
+};
 
 bool writeIorFile(const std::string& path, const char* ior)
 {
@@ -125,6 +164,7 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
         return kExitStartup;
     }
 
+    ShutdownLatch latch;
     ProcessorSettings settings;
     settings.limits.maxRequestChars = options.maxRequestChars;
     settings.limits.maxFieldChars = options.maxFieldChars;
@@ -133,8 +173,10 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
     settings.authorization =
         options.authorization == "open" ? AuthorizationPolicy::Open : AuthorizationPolicy::Owner;
     settings.administrators = options.administrators;
+    settings.requestDeadlineMs = options.requestDeadlineMs;
+    if (options.faultStallMs > 0)
+        settings.beforeCommit = [&latch, ms = options.faultStallMs] { latch.waitFor(std::chrono::milliseconds(ms)); };
     RequestProcessor processor(*store, settings);
-    ShutdownLatch latch;
     MetricsEndpoint metrics;
     if (!options.metricsEndpoint.empty()) {
         try {
@@ -144,23 +186,26 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
             return kExitStartup;
         }
     }
+    allowManyConnections();
 
-    // An oversized request must still arrive to be answered with 413: the
-    // ORB's message limit leaves room for twice the longest allowed text
-    // (two bytes per code unit).
-    const std::size_t maxMessage =
-        std::min<std::size_t>(std::max<std::size_t>(options.maxRequestChars * 4 + 65536, 2097152), 0x7fffffff);
-    const std::string maxMessageText = std::to_string(maxMessage);
+    // A slightly oversized request still arrives to be answered with 413; a
+    // text many times too large is refused by the ORB before it is read
+    // (idl/MessageLimit.h).  Calls are served by a bounded pool of threads,
+    // whatever the number of connections, and idle connections are closed.
     std::vector<std::pair<std::string, std::string>> orbOptionList;
     if (!options.tlsOnly) orbOptionList.emplace_back("endPoint", options.endpoint);
     // The SSL transport is always given a context (TlsContext.h); it listens
     // only when the server has a certificate.
     TlsContext::install({options.tlsAuthority, options.tlsCertificate, options.tlsKey});
     if (!options.tlsCertificate.empty()) orbOptionList.emplace_back("endPoint", options.tlsEndpoint);
-    orbOptionList.emplace_back("giopMaxMsgSize", maxMessageText);
+    orbOptionList.emplace_back("giopMaxMsgSize", std::to_string(lumo_idl::orbMessageLimit(options.maxRequestChars)));
+    orbOptionList.emplace_back("threadPerConnectionPolicy", "0");
+    orbOptionList.emplace_back("maxServerThreadPoolSize", std::to_string(options.maxThreads));
+    orbOptionList.emplace_back("inConScanPeriod", std::to_string(options.idleConnectionSeconds));
+    orbOptionList.emplace_back("scanGranularity", std::to_string(std::min(options.idleConnectionSeconds, 5)));
     orbOptionList.emplace_back("clientCallTimeOutPeriod", "10000");
     orbOptionList.emplace_back("clientConnectTimeOutPeriod", "5000");
-    const char* orbOptions[8][2] = {};  // ends with the first {nullptr, nullptr}
+    const char* orbOptions[12][2] = {};  // ends with the first {nullptr, nullptr}
     for (std::size_t i = 0; i < orbOptionList.size(); ++i) {
         orbOptions[i][0] = orbOptionList[i].first.c_str();
         orbOptions[i][1] = orbOptionList[i].second.c_str();
@@ -184,6 +229,7 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
 
     int exitCode = 0;
     std::unique_ptr<NamingRegistration> registration;
+    CORBA::Object_var reference;
     {
         CommentaryServant* servant = nullptr;
         try {
@@ -192,7 +238,7 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
             const FaultSettings faults{options.faultUserException, options.faultDelayMs, options.faultReplyFile};
             servant = new CommentaryServant(processor, log.get(), faults, latch);
             PortableServer::ObjectId_var id = poa->activate_object(servant);
-            CORBA::Object_var reference = poa->id_to_reference(id.in());
+            reference = poa->id_to_reference(id.in());
             PortableServer::POAManager_var manager = poa->the_POAManager();
             manager->activate();
 
@@ -219,9 +265,13 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
     }
 
     if (exitCode == 0) {
+        std::unique_ptr<PeriodicRebind> rebind;
+        if (registration)
+            rebind = std::make_unique<PeriodicRebind>(*registration, reference, options.rebindSeconds, latch);
         std::cout << "ready" << std::endl;
         int signalNumber = 0;
         sigwait(&stopSignals, &signalNumber);
+        latch.trigger();
     }
 
     ShutdownWatchdog watchdog;

@@ -167,6 +167,23 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
             if (!parseCount(text, 100ull * 365 * 86400, count))
                 return fail("--reply-max-age needs a positive number of seconds");
             options.replyMaxAgeSeconds = static_cast<int64_t>(count);
+        } else if (arg == "--sqlite-busy-timeout" || arg == "--pg-lock-timeout" || arg == "--pg-statement-timeout" ||
+                   arg == "--request-deadline") {
+            if (!value(text)) return false;
+            if (!parseCount(text, 3600 * 1000, count)) return fail(arg + " needs a number of milliseconds from 1 to 3600000");
+            int& field = arg == "--sqlite-busy-timeout" ? options.sqliteBusyTimeoutMs
+                         : arg == "--pg-lock-timeout"   ? options.pgLockTimeoutMs
+                         : arg == "--pg-statement-timeout" ? options.pgStatementTimeoutMs
+                                                           : options.requestDeadlineMs;
+            field = static_cast<int>(count);
+        } else if (arg == "--max-threads") {
+            if (!value(text)) return false;
+            if (!parseCount(text, 10000, count)) return fail("--max-threads needs a number from 1 to 10000");
+            options.maxThreads = static_cast<int>(count);
+        } else if (arg == "--idle-connection-timeout" || arg == "--rebind-interval") {
+            if (!value(text)) return false;
+            if (!parseCount(text, 86400, count)) return fail(arg + " needs a number of seconds from 1 to 86400");
+            (arg == "--rebind-interval" ? options.rebindSeconds : options.idleConnectionSeconds) = static_cast<int>(count);
         } else if (arg == "--request-log") {
             if (!value(options.requestLog)) return false;
         } else if (arg == "--ior-file") {
@@ -184,10 +201,12 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
                 options.faultUserException = true;
             } else if (text.compare(0, 6, "delay=") == 0 && parseCount(text.substr(6), 3600 * 1000, count)) {
                 options.faultDelayMs = static_cast<int>(count);
+            } else if (text.compare(0, 6, "stall=") == 0 && parseCount(text.substr(6), 3600 * 1000, count)) {
+                options.faultStallMs = static_cast<int>(count);
             } else if (text.compare(0, 6, "reply=") == 0 && text.size() > 6) {
                 options.faultReplyFile = text.substr(6);
             } else {
-                return fail("--fault takes user-exception or delay=<milliseconds>");
+                return fail("--fault takes user-exception, delay=<milliseconds>, stall=<milliseconds> or reply=<file>");
             }
         } else {
             error = "unknown option " + arg;
@@ -246,6 +265,25 @@ Storage (the schema is created on first start)
   --postgres CONNINFO     PostgreSQL connection string (libpq), instead of
                           SQLite: for several servers sharing one database
 
+Time limits and resources
+  --sqlite-busy-timeout MS  longest wait for the SQLite database (default 3000)
+  --pg-lock-timeout MS      PostgreSQL lock_timeout (default 3000)
+  --pg-statement-timeout MS PostgreSQL statement_timeout (default 4000)
+                          (a wait that runs out: error 503 "CMNTRY 502",
+                          nothing changed)
+  --request-deadline MS   a change not committed this long after its request
+                          arrived is rolled back and answered with 503
+                          "CMNTRY 502" (default 5000; below the clients'
+                          per-attempt limit)
+  --max-threads N         threads serving calls, whatever the number of
+                          connections (default 8)
+  --idle-connection-timeout SECONDS
+                          close connections idle this long (default 60)
+  --rebind-interval SECONDS
+                          bind the server's name in the Naming Service again
+                          this often, so that a Naming Service restarted
+                          without its data knows the server again (default 30)
+
 Requests
   --token-secret-file PATH  file holding the secret that logon tokens are
                           signed with (required; private to its owner, or
@@ -292,6 +330,9 @@ Test aids
                           caller sees CORBA::UNKNOWN)
   --fault delay=MS        wait MS milliseconds before answering each call
                           (after it has been executed and logged)
+  --fault stall=MS        wait MS milliseconds in every write transaction
+                          just before its commit (after the work, before the
+                          request's deadline is checked)
   --fault reply=FILE      answer every execute with the text FILE holds at
                           that moment (UTF-8; read at every call, nothing is
                           executed; an unreadable file gives the empty text)

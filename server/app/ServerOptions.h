@@ -31,12 +31,23 @@ struct ServerOptions {
     std::size_t maxRequestChars = 1048576;
     std::size_t maxFieldChars = 65536;
     int64_t replyMaxAgeSeconds = 3600;  // Design decision: an hour outlasts any retry
+    // Design decision: the time limits and bounds (server/README.md, "Time
+    // limits and resources"): storage waits end well before the request's
+    // deadline, which ends well before the clients' per-attempt limit (8 s).
+    int sqliteBusyTimeoutMs = 3000;       // --sqlite-busy-timeout
+    int pgLockTimeoutMs = 3000;           // --pg-lock-timeout
+    int pgStatementTimeoutMs = 4000;      // --pg-statement-timeout
+    int requestDeadlineMs = 5000;         // --request-deadline
+    int maxThreads = 8;                   // --max-threads
+    int idleConnectionSeconds = 60;       // --idle-connection-timeout
+    int rebindSeconds = 30;               // --rebind-interval
     std::string requestLog;
     std::string iorFile;
     std::string metricsEndpoint;          // --metrics-endpoint HOST:PORT; empty: no metrics
     int metricsPort = 0;                  // the PORT of metricsEndpoint
     bool faultUserException = false;
     int faultDelayMs = 0;
+    int faultStallMs = 0;                 // --fault stall=MS
     std::string faultReplyFile;           // --fault reply=FILE
     bool help = false;
     std::vector<std::string> orbArgs;     // -ORB... options, passed to ORB_init as given

@@ -28,6 +28,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A wait of the store ran out (SQLite's busy timeout, PostgreSQL's
+// lock_timeout or statement_timeout), or the request's deadline passed
+// before its commit: the transaction is rolled back and nothing changed.
+class StoreBusy : public StoreError {
+public:
+    using StoreError::StoreError;
+};
+
 // The equality filters of a get request.  Only these columns are filterable.
 enum class FilterColumn {
     LogicalReportId,

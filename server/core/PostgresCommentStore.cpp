@@ -289,10 +289,12 @@ private:
 
 }  // namespace
 
-PostgresCommentStore::PostgresCommentStore(const std::string& conninfo, SchemaMode mode) : m_conninfo(conninfo)
+PostgresCommentStore::PostgresCommentStore(const std::string& conninfo, SchemaMode mode,
+                                           const PostgresTimeouts& timeouts)
+    : m_conninfo(conninfo), m_timeouts(timeouts)
 {
-    auto connection = std::make_unique<PostgresConnection>(conninfo);
-    connection->exec("BEGIN");
+    auto connection = std::make_unique<PostgresConnection>(conninfo, timeouts);
+    connection->exec("BEGIN; SET LOCAL lock_timeout = 30000; SET LOCAL statement_timeout = 60000");
     try {
         if (mode == SchemaMode::Require) connection->exec(kCountsQuery);  // raises without the tables
         // A store of an older layout gets the newer reply columns, also when
@@ -314,7 +316,7 @@ PostgresCommentStore::~PostgresCommentStore() = default;
 
 std::unique_ptr<PostgresConnection> PostgresCommentStore::acquire()
 {
-    return m_pool.acquire([this] { return std::make_unique<PostgresConnection>(m_conninfo); },
+    return m_pool.acquire([this] { return std::make_unique<PostgresConnection>(m_conninfo, m_timeouts); },
                           [](const PostgresConnection& connection) { return connection.healthy(); });
 }
 

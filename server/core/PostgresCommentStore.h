@@ -10,16 +10,17 @@
 
 #include "server/core/CommentStore.h"
 #include "server/core/ConnectionPool.h"
+#include "server/core/PostgresConnection.h"
 
 namespace lumo_server {
 
-class PostgresConnection;
-
 class PostgresCommentStore : public CommentStore {
 public:
-    // Connects and creates the schema when missing (Create), or refuses a
-    // database without the tables (Require).  Raises StoreError.
-    explicit PostgresCommentStore(const std::string& conninfo, SchemaMode mode = SchemaMode::Create);
+    // Connects and creates the schema when missing (Create; waiting up to
+    // 30 s for servers creating it at the same moment), or refuses a database
+    // without the tables (Require).  Raises StoreError.
+    explicit PostgresCommentStore(const std::string& conninfo, SchemaMode mode = SchemaMode::Create,
+                                  const PostgresTimeouts& timeouts = PostgresTimeouts());
     ~PostgresCommentStore() override;
 
     std::unique_ptr<StoreTransaction> beginWrite() override;
@@ -32,6 +33,7 @@ public:
 
 private:
     std::string m_conninfo;
+    PostgresTimeouts m_timeouts;
     ConnectionPool<PostgresConnection> m_pool;
 };
 

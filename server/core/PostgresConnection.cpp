@@ -16,19 +16,33 @@ std::string errorText(pg_conn* conn)
     return message;
 }
 
+// A wait that ran out: lock_timeout (lock_not_available), statement_timeout
+// (query_canceled), or a deadlock or serialization failure that another try
+// would get past.
+bool isBusy(pg_result* result)
+{
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    if (!state) return false;
+    const std::string code = state;
+    return code == "55P03" || code == "57014" || code == "40P01" || code == "40001";
+}
+
 void check(pg_conn* conn, pg_result* result, const std::string& sql)
 {
     const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
     std::string message = result ? PQresultErrorMessage(result) : errorText(conn);
     while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+    const bool busy = isBusy(result);
     PQclear(result);
-    throw StoreError("PostgreSQL: " + message + " (" + sql.substr(0, 80) + ")");
+    const std::string text = "PostgreSQL: " + message + " (" + sql.substr(0, 80) + ")";
+    if (busy) throw StoreBusy(text);
+    throw StoreError(text);
 }
 
 }  // namespace
 
-PostgresConnection::PostgresConnection(const std::string& conninfo)
+PostgresConnection::PostgresConnection(const std::string& conninfo, const PostgresTimeouts& timeouts)
 {
     m_conn = PQconnectdb(conninfo.c_str());
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
@@ -44,6 +58,15 @@ PostgresConnection::PostgresConnection(const std::string& conninfo)
         PQfinish(m_conn);
         m_conn = nullptr;
         throw StoreError("PostgreSQL: cannot use UTF8: " + message);
+    }
+    const std::string limits = "SET lock_timeout = " + std::to_string(timeouts.lockTimeoutMs) +
+                               "; SET statement_timeout = " + std::to_string(timeouts.statementTimeoutMs);
+    try {
+        exec(limits.c_str());
+    } catch (const StoreError&) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        throw;
     }
 }
 

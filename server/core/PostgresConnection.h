@@ -12,10 +12,19 @@ struct pg_result;
 
 namespace lumo_server {
 
+// How long a statement waits for a lock (lock_timeout) and runs at most
+// (statement_timeout), in milliseconds; 0: no limit.  A wait that runs out
+// raises StoreBusy.
+struct PostgresTimeouts {
+    int lockTimeoutMs = 3000;
+    int statementTimeoutMs = 4000;
+};
+
 class PostgresConnection {
 public:
-    // Connects; raises StoreError when the server is unreachable or refuses.
-    explicit PostgresConnection(const std::string& conninfo);
+    // Connects and applies the timeouts; raises StoreError when the server is
+    // unreachable or refuses.
+    explicit PostgresConnection(const std::string& conninfo, const PostgresTimeouts& timeouts = PostgresTimeouts());
     ~PostgresConnection();
     PostgresConnection(const PostgresConnection&) = delete;
     PostgresConnection& operator=(const PostgresConnection&) = delete;
@@ -39,7 +48,8 @@ public:
         pg_result* m_result;
     };
 
-    // Runs statements without parameters.  Raises StoreError.
+    // Runs statements without parameters.  Raises StoreError (StoreBusy when a
+    // wait ran out).
     void exec(const char* sql);
     // Runs one statement with text parameters ($1, $2, ...).  Raises StoreError.
     Result execParams(const std::string& sql, const std::vector<std::string>& params);

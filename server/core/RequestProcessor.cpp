@@ -78,6 +78,7 @@ ProcessOutcome RequestProcessor::refuse(const ServerError& error)
 
 ProcessOutcome RequestProcessor::answer(const std::u16string& text, const std::optional<ExactlyOnceKey>& key)
 {
+    const auto arrived = std::chrono::steady_clock::now();
     ReadResult read = m_reader.read(text);
     if (!read.ok) return errorOutcome(read.error, read.requestType);
     const CommentaryRequest& request = read.request;
@@ -97,7 +98,12 @@ ProcessOutcome RequestProcessor::answer(const std::u16string& text, const std::o
 
     maybePurge(now);
     try {
-        return runInTransaction(request, user, key, now);
+        return runInTransaction(request, user, key, now, arrived);
+    } catch (const StoreBusy& e) {
+        S_TRACE_ERROR(kArea, 0, "storage busy, request rolled back: %1", e.what());
+        ProcessOutcome busy = errorOutcome(ServerError::make(ErrorKind::StorageBusy), request.requestType);
+        busy.storageFault = StorageFault::Timeout;
+        return busy;
     } catch (const StoreError& e) {
         S_TRACE_ERROR(kArea, 0, "storage failure: %1", e.what());
     } catch (const std::exception& e) {
@@ -109,7 +115,8 @@ ProcessOutcome RequestProcessor::answer(const std::u16string& text, const std::o
 }
 
 ProcessOutcome RequestProcessor::runInTransaction(const CommentaryRequest& request, const SWCharString& user,
-                                                  const std::optional<ExactlyOnceKey>& key, int64_t now)
+                                                  const std::optional<ExactlyOnceKey>& key, int64_t now,
+                                                  std::chrono::steady_clock::time_point arrived)
 {
     const bool writes = changesStorage(request.requestType);
     const bool exactlyOnce = writes && key.has_value();
@@ -136,6 +143,10 @@ ProcessOutcome RequestProcessor::runInTransaction(const CommentaryRequest& reque
         OperationResult result = CommentOperations(*transaction, m_policy).run(request, user, now);
         if (!result.ok) return errorOutcome(result.error, request.requestType);  // rolled back
         if (exactlyOnce) transaction->recordReply(key->key, result.response);
+        if (writes && m_settings.beforeCommit) m_settings.beforeCommit();
+        if (m_settings.requestDeadlineMs > 0 &&
+            std::chrono::steady_clock::now() - arrived > std::chrono::milliseconds(m_settings.requestDeadlineMs))
+            throw StoreBusy("the request's deadline passed before its commit");
         transaction->commit();
 
         ProcessOutcome outcome;

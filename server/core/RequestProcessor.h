@@ -16,9 +16,19 @@
 // Design decision: now and then (at most once per purge interval, by the
 // request that notices it is due) reply rows whose expiry has passed or that
 // are older than the maximum age are deleted.
+// Design decision: a request answers before its caller gives up.  Every wait
+// of the store is bounded (busy timeout, lock and statement timeouts), and a
+// request that has taken longer than requestDeadlineMs since it arrived is
+// rolled back instead of committed (a server frozen or starved between
+// receiving a request and committing it, whose caller has retried or given
+// up by then).  Both are answered with 503 "CMNTRY 502" and change nothing.
+// The deadline lies below the clients' per-attempt limit, so a commit the
+// caller no longer waits for does not happen; a commit that happened just
+// before a freeze is found by the caller's retry through its retention id.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -69,6 +79,10 @@ struct ProcessorSettings {
     int64_t purgeIntervalMs = 60 * 1000;
     AuthorizationPolicy authorization = AuthorizationPolicy::Owner;
     std::vector<std::string> administrators;  // user names, UTF-8
+    int64_t requestDeadlineMs = 5000;  // 0: none
+    // Test aid: runs in every write transaction just before its commit
+    // (the server's --fault stall=MS).
+    std::function<void()> beforeCommit;
 };
 
 class RequestProcessor {
@@ -96,7 +110,8 @@ public:
 private:
     ProcessOutcome answer(const std::u16string& text, const std::optional<ExactlyOnceKey>& key);
     ProcessOutcome runInTransaction(const CommentaryRequest& request, const SWCharString& user,
-                                    const std::optional<ExactlyOnceKey>& key, int64_t now);
+                                    const std::optional<ExactlyOnceKey>& key, int64_t now,
+                                    std::chrono::steady_clock::time_point arrived);
     void maybePurge(int64_t now);
 
     CommentStore& m_store;

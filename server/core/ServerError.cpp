@@ -28,6 +28,7 @@ const ErrorEntry kErrors[] = {
     {ErrorKind::RequestTooLarge, 413, "CMNTRY 401", "Request too large"},
     {ErrorKind::MemberTooLarge, 413, "CMNTRY 402", "Member too large"},
     {ErrorKind::StorageFailure, 500, "CMNTRY 501", "Storage failure"},
+    {ErrorKind::StorageBusy, 503, "CMNTRY 502", "Storage busy: nothing was changed, please try again"},
 };
 
 }  // namespace

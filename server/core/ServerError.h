@@ -28,7 +28,8 @@ enum class ErrorKind {
     RetentionIdReused,       // 409 CMNTRY 302
     RequestTooLarge,         // 413 CMNTRY 401
     MemberTooLarge,          // 413 CMNTRY 402
-    StorageFailure           // 500 CMNTRY 501
+    StorageFailure,          // 500 CMNTRY 501
+    StorageBusy              // 503 CMNTRY 502
 };
 
 struct ServerError {

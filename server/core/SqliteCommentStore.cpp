@@ -336,7 +336,7 @@ SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutM
     : m_path(path), m_busyTimeoutMs(busyTimeoutMs)
 {
     const bool create = mode == SchemaMode::Create;
-    auto connection = std::make_unique<SqliteConnection>(path, busyTimeoutMs, create);
+    auto connection = std::make_unique<SqliteConnection>(path, kStartupWaitMs, create);
     connection->exec("BEGIN IMMEDIATE");
     try {
         if (create)
@@ -354,6 +354,7 @@ SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutM
         }
         throw;
     }
+    connection->setBusyTimeout(busyTimeoutMs);
     release(std::move(connection));
 }
 

@@ -21,7 +21,12 @@ class SqliteCommentStore : public CommentStore {
 public:
     // Opens the file and creates the schema when missing (Create), or refuses
     // a missing file or one without the tables (Require).  Raises StoreError.
-    explicit SqliteCommentStore(const std::string& path, int busyTimeoutMs = 10000,
+    // Design decision: opening waits up to kStartupWaitMs for other servers
+    // opening the same new file at the same moment (the journal switch and
+    // the schema creation); transactions then wait at most busyTimeoutMs for
+    // the database (--sqlite-busy-timeout) and raise StoreBusy after that.
+    static constexpr int kStartupWaitMs = 30000;
+    explicit SqliteCommentStore(const std::string& path, int busyTimeoutMs = 3000,
                                 SchemaMode mode = SchemaMode::Create);
     ~SqliteCommentStore() override;
 

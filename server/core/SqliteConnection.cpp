@@ -2,9 +2,17 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 #include "server/core/CommentStore.h"
 
 namespace lumo_server {
+namespace {
+
+bool isBusy(int rc) { return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED; }
+
+}  // namespace
 
 SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs, bool create)
 {
@@ -20,7 +28,16 @@ SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs, b
     try {
         // WAL with synchronous=NORMAL: a commit survives a killed process (the
         // WAL is in the operating system's hands), not a power cut.
-        exec("PRAGMA journal_mode=WAL");
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(busyTimeoutMs);
+        for (;;) {
+            try {
+                exec("PRAGMA journal_mode=WAL");
+                break;
+            } catch (const StoreBusy&) {
+                if (std::chrono::steady_clock::now() >= giveUp) throw;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
         exec("PRAGMA synchronous=NORMAL");
     } catch (...) {
         sqlite3_close(m_db);
@@ -35,18 +52,24 @@ SqliteConnection::~SqliteConnection()
     sqlite3_close(m_db);
 }
 
+void SqliteConnection::setBusyTimeout(int busyTimeoutMs) { sqlite3_busy_timeout(m_db, busyTimeoutMs); }
+
 void SqliteConnection::raise(const std::string& what) const
 {
-    throw StoreError(what + ": " + sqlite3_errmsg(m_db));
+    const std::string text = what + ": " + sqlite3_errmsg(m_db);
+    if (isBusy(sqlite3_extended_errcode(m_db))) throw StoreBusy(text);
+    throw StoreError(text);
 }
 
 void SqliteConnection::exec(const char* sql)
 {
     char* message = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string text = message ? message : sqlite3_errmsg(m_db);
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        const std::string text = std::string("SQLite: ") + (message ? message : sqlite3_errmsg(m_db)) + " (" + sql + ")";
         sqlite3_free(message);
-        throw StoreError(std::string("SQLite: ") + text + " (" + sql + ")");
+        if (isBusy(rc)) throw StoreBusy(text);
+        throw StoreError(text);
     }
 }
 

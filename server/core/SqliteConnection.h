@@ -14,13 +14,19 @@ namespace lumo_server {
 class SqliteConnection {
 public:
     // Opens the database file (creating it when missing if `create`); WAL
-    // journal, synchronous=NORMAL, the given busy timeout.  Raises StoreError.
+    // journal, synchronous=NORMAL, the given busy timeout.  Switching the
+    // journal to WAL needs the database to itself for a moment and SQLite does
+    // not wait for that under its busy handler: the switch is retried until
+    // the busy timeout has passed.  Raises StoreError (StoreBusy when the file
+    // stayed locked).
     SqliteConnection(const std::string& path, int busyTimeoutMs, bool create = true);
+    void setBusyTimeout(int busyTimeoutMs);
     ~SqliteConnection();
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
 
-    // Runs statements without parameters.  Raises StoreError.
+    // Runs statements without parameters.  Raises StoreError, StoreBusy when
+    // the database stayed locked for the busy timeout.
     void exec(const char* sql);
     int changes() const;
     int64_t lastInsertRowid() const;

@@ -44,7 +44,7 @@ TEST(ServerOptions, RejectsBadCommandLinesAndSecretsOpenToOthers)
         {{"--token-secret-file", secret, "--tls-cert", key}, "--tls-cert and --tls-key go together"},
         {{"--token-secret-file", secret, "--authorization", "none"}, "--authorization takes owner or open"},
         {{"--token-secret-file", secret, "--sqlite", "a.db", "--postgres", "host=x"}, "give either --sqlite or --postgres, not both"},
-        {{"--token-secret-file", secret, "--fault", "delay=x"}, "--fault takes user-exception or delay=<milliseconds>"},
+        {{"--token-secret-file", secret, "--fault", "delay=x"}, "--fault takes user-exception, delay=<milliseconds>, stall=<milliseconds> or reply=<file>"},
         {{"--token-secret-file", secret, "--naming"}, "option --naming needs a value"},
     };
     for (const auto& c : cases) {
