@@ -67,7 +67,14 @@ LumoCommentaryServiceStub::~LumoCommentaryServiceStub() = default;
 {
     if (_is_nil()) throw ::CORBA::NO_IMPLEMENT(0, ::CORBA::COMPLETED_NO);
     ExecuteCall call(request);
-    _invoke(call);
+    try {
+        _invoke(call);
+    } catch (const ::CORBA::UNKNOWN& ex) {
+        // The servant's ORB turned an undeclared user exception into this
+        // system exception before replying: the same outcome for the caller.
+        if (ex.minor() == omni::UNKNOWN_UserException) throw ::CORBA::UNKNOWN(0, ::CORBA::COMPLETED_NO);
+        throw;
+    }
     return call.takeReply();
 }
 

@@ -5,8 +5,10 @@
 // are made of.  It sends execute as the generated stub does and differs in
 // the two outcomes the remote interface fixes for its callers:
 //   - a reply carrying a user exception (execute declares none) is raised as
-//     CORBA::UNKNOWN with minor code 0 and COMPLETED_NO (the generated stub
-//     raises omniORB's UNKNOWN_UserException minor with COMPLETED_MAYBE);
+//     CORBA::UNKNOWN with minor code 0 and COMPLETED_NO.  omniORB servants
+//     turn such an exception into UNKNOWN with its minor code
+//     UNKNOWN_UserException before replying, and the generated stub raises
+//     that code with COMPLETED_MAYBE: both become minor 0 and COMPLETED_NO;
 //   - a stub that is not bound to the ORB (made with the default constructor:
 //     no object reference, no client to send through) raises
 //     CORBA::NO_IMPLEMENT with minor code 0 and COMPLETED_NO without sending

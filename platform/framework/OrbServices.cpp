@@ -1,5 +1,6 @@
 #include "platform/framework/OrbServices.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ struct OrbState {
     std::string rootNaming;  // the LUMO_NAMING text the root was made from
     std::string namingText;
 };
+
+// Set once the ORB has been initialised (and cleared at shutdown).
+std::atomic<bool> g_running{false};
 
 // Never destroyed: it must outlive every static destructor that might still
 // release a reference (see ServiceMgrFactory.h on the ORB's lifetime).
@@ -64,6 +68,7 @@ CORBA::ORB_ptr initialiseLocked(OrbState& s)
     // then apply only where they are per call (timeouts, interceptor).
     lumo_idl::LumoCommentaryServiceStub::install();
     s.orb = CORBA::ORB_init(argc, argv.data(), "omniORB4");
+    g_running = true;
     FtRequestTracker::installInterceptor();
     s.namingText = settings.naming.empty() ? std::string("initial reference NameService") : settings.naming;
     return s.orb;
@@ -137,6 +142,7 @@ std::vector<std::string> OrbServices::transportRules(const FrameworkSettings& se
 
 void OrbServices::limitThreadCalls(uint32_t milliseconds)
 {
+    if (!g_running) return;  // no ORB, no call to limit
     JTCAdoptCurrentThread adopt;  // the limit lives in the thread's ORB state
     omniORB::setClientThreadCallTimeout(milliseconds);
 }
@@ -149,6 +155,7 @@ void OrbServices::shutdown()
         std::lock_guard<std::mutex> lock(s.mutex);
         if (s.shutDown) return;
         s.shutDown = true;
+        g_running = false;
         CORBA::release(s.root);
         s.root = CosNaming::NamingContext::_nil();
         orb = s.orb;
