@@ -1,36 +1,54 @@
 // How the framework classifies and injects failures, opens requests and
-// refuses bad creation requests.
+// bounds calls in time, and refuses bad creation requests.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <set>
 #include <thread>
 
 #include "platform/foundation/SResString.h"
 #include "platform/framework/AbstractStubHelper.h"
+#include "platform/framework/CallDeadline.h"
 #include "platform/framework/FailureClassifier.h"
 #include "platform/framework/FtRequestTracker.h"
 #include "platform/framework/ManagedService.h"
 #include "platform/framework/Nexa2Exception.h"
+#include "platform/framework/ReconnectBackoff.h"
 #include "platform/framework/ServiceMgr.h"
 #include "platform/framework/ServiceMgrFactory.h"
 #include "platform/framework/TestExceptionScript.h"
 
 namespace {
 
-// A managed service with nothing resolved: its own pulse and classification.
+using namespace std::chrono;
+
+// A managed service with nothing resolved (no server can ever be found): its
+// own pulse, deadline, session lock and classification.
 class BareManagedService : public ManagedService {
 public:
-    explicit BareManagedService(bool retention) : ManagedService(u"Nexa_LumoCommentary", nullptr, settings(retention)) {}
+    explicit BareManagedService(bool retention, uint32_t deadlineMs = 15000)
+        : ManagedService(u"Nexa_LumoCommentary", nullptr, settings(retention, deadlineMs))
+    {
+    }
 
 private:
-    static FrameworkSettings settings(bool retention)
+    static FrameworkSettings settings(bool retention, uint32_t deadlineMs)
     {
         FrameworkSettings s;
         s.retention = retention;
+        s.callDeadlineMs = deadlineMs;
         return s;
     }
 };
+
+template <class F>
+milliseconds timed(F f)
+{
+    const auto start = steady_clock::now();
+    f();
+    return duration_cast<milliseconds>(steady_clock::now() - start);
+}
 
 // A helper that vetoes every retry.
 class VetoHelper : public AbstractStubHelper {
@@ -54,42 +72,22 @@ public:
 
 // --- classification ------------------------------------------------------------------
 
-struct ClassCase {
-    const char* kind;
-    SCorbaSystemError::Completion completion;
-    bool withRetention;
-    bool withoutRetention;
-};
-
-std::string classCaseName(const ClassCase& c)
+TEST(FrameworkClassification, RecoverableOnlyForConnectionFailuresThatMayBeRepeated)
 {
-    return std::string(c.kind) + "_" + SCorbaSystemError::completionName(c.completion);
+    using C = SCorbaSystemError;
+    // kind, completion, recoverable with retention, without
+    const std::tuple<const char*, C::Completion, bool, bool> cases[] = {
+        {"TRANSIENT", C::COMPLETED_NO, true, true},       {"TRANSIENT", C::COMPLETED_MAYBE, true, false},
+        {"TRANSIENT", C::COMPLETED_YES, false, false},    {"COMM_FAILURE", C::COMPLETED_MAYBE, true, false},
+        {"OBJECT_NOT_EXIST", C::COMPLETED_NO, true, true}, {"TIMEOUT", C::COMPLETED_MAYBE, true, false},
+        {"NO_RESPONSE", C::COMPLETED_NO, true, true},     {"UNKNOWN", C::COMPLETED_NO, false, false},
+        {"MARSHAL", C::COMPLETED_MAYBE, false, false}};
+    for (const auto& [kind, completion, withRetention, without] : cases) {
+        const SCorbaSystemError error(std::string("IDL:omg.org/CORBA/") + kind + ":1.0", kind, 0, completion);
+        EXPECT_EQ(FailureClassifier::isRecoverable(error, true), withRetention) << kind << " " << completion;
+        EXPECT_EQ(FailureClassifier::isRecoverable(error, false), without) << kind << " " << completion;
+    }
 }
-void PrintTo(const ClassCase& c, std::ostream* os) { *os << classCaseName(c); }
-
-class FrameworkClassification : public ::testing::TestWithParam<ClassCase> {};
-
-TEST_P(FrameworkClassification, RecoverableOnlyForConnectionFailuresThatMayBeRepeated)
-{
-    const ClassCase& c = GetParam();
-    const SCorbaSystemError error(std::string("IDL:omg.org/CORBA/") + c.kind + ":1.0", c.kind, 0, c.completion);
-    EXPECT_EQ(FailureClassifier::isRecoverable(error, true), c.withRetention);
-    EXPECT_EQ(FailureClassifier::isRecoverable(error, false), c.withoutRetention);
-}
-
-using C = SCorbaSystemError;
-INSTANTIATE_TEST_SUITE_P(
-    FrameworkRules, FrameworkClassification,
-    ::testing::Values(ClassCase{"TRANSIENT", C::COMPLETED_NO, true, true},
-                      ClassCase{"TRANSIENT", C::COMPLETED_MAYBE, true, false},
-                      ClassCase{"TRANSIENT", C::COMPLETED_YES, false, false},
-                      ClassCase{"COMM_FAILURE", C::COMPLETED_MAYBE, true, false},
-                      ClassCase{"OBJECT_NOT_EXIST", C::COMPLETED_NO, true, true},
-                      ClassCase{"TIMEOUT", C::COMPLETED_MAYBE, true, false},
-                      ClassCase{"NO_RESPONSE", C::COMPLETED_NO, true, true},
-                      ClassCase{"UNKNOWN", C::COMPLETED_NO, false, false},
-                      ClassCase{"MARSHAL", C::COMPLETED_MAYBE, false, false}),
-    [](const auto& info) { return classCaseName(info.param); });
 
 TEST(FrameworkClassificationOfExceptions, ManagedServiceUsesTheTableAndRetentionSetting)
 {
@@ -104,99 +102,103 @@ TEST(FrameworkClassificationOfExceptions, ManagedServiceUsesTheTableAndRetention
         << "a user exception is never recoverable, whatever its name";
 }
 
-// --- retention ids ----------------------------------------------------------------------
+// --- one logical call per thread: retention id and deadline ----------------------------
 
-TEST(FrameworkRetention, EachPulseOpensANewRequestOnlyWithRetention)
+// Each thread's pulse opens its own request and deadline; the retention id
+// stays until the next pulse, and a spent deadline ends only its own call.
+TEST(FrameworkLogicalCall, EachThreadHoldsItsOwnRequestAndDeadline)
 {
-    SRefPtr<BareManagedService> service(new BareManagedService(true));
-    lumo_ft::FtRequest first, second;
-    service->pulse();
-    ASSERT_TRUE(FtRequestTracker::current(first));
-    EXPECT_TRUE(FtRequestTracker::current(second));
-    EXPECT_EQ(second.retentionId, first.retentionId) << "the same request until the next pulse";
-    service->completePulse();
-    EXPECT_FALSE(FtRequestTracker::current(second));
-    service->pulse();
-    ASSERT_TRUE(FtRequestTracker::current(second));
-    service->completePulse();
-    EXPECT_NE(second.retentionId, first.retentionId);
-    EXPECT_EQ(second.clientId, first.clientId);
-    EXPECT_EQ(first.clientId, FtRequestTracker::clientId());
-    EXPECT_GT(first.expirationTime, 0u);
+    SRefPtr<BareManagedService> service(new BareManagedService(true, 150));
+    std::vector<long> ids(4, 0);
+    std::vector<int> deadAtOnce(4, 1), deadLater(4, 0);
+    std::vector<std::thread> workers;
+    for (std::size_t t = 0; t < ids.size(); ++t)
+        workers.emplace_back([&, t] {
+            lumo_ft::FtRequest first, again;
+            service->pulse();
+            if (FtRequestTracker::current(first) && FtRequestTracker::current(again) &&
+                again.retentionId == first.retentionId && first.clientId == FtRequestTracker::clientId())
+                ids[t] = first.retentionId;
+            deadAtOnce[t] = service->isDead();
+            std::this_thread::sleep_for(milliseconds(200));
+            deadLater[t] = service->isDead() && !service->checkState();
+            service->completePulse();
+        });
+    for (std::thread& w : workers) w.join();
+    EXPECT_EQ(std::set<long>(ids.begin(), ids.end()).size(), ids.size()) << "four distinct retention ids";
+    EXPECT_EQ(deadAtOnce, std::vector<int>(4, 0));
+    EXPECT_EQ(deadLater, std::vector<int>(4, 1));
+    lumo_ft::FtRequest none;
+    EXPECT_FALSE(FtRequestTracker::current(none)) << "another thread's request is not this thread's";
+    EXPECT_FALSE(service->isDead()) << "another thread's spent deadline is not this thread's";
 
     SRefPtr<BareManagedService> without(new BareManagedService(false));
     without->pulse();
-    EXPECT_FALSE(FtRequestTracker::current(second));
+    EXPECT_FALSE(FtRequestTracker::current(none));
     without->completePulse();
 }
 
-TEST(FrameworkRetention, ThreadsHoldTheirOwnRequests)
+// With no server to find, re-validation waits with growing pauses until the
+// call's deadline, and a session lock held elsewhere is waited for no longer.
+TEST(FrameworkLogicalCall, WaitsEndAtTheDeadline)
 {
-    SRefPtr<BareManagedService> service(new BareManagedService(true));
-    const int threads = 4;
-    std::vector<long> ids(threads, 0);
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([&, t] {
-            for (int i = 0; i < 100; ++i) {
-                service->pulse();
-                lumo_ft::FtRequest request;
-                if (FtRequestTracker::current(request)) ids[static_cast<std::size_t>(t)] = request.retentionId;
-                service->completePulse();
-            }
-        });
+    SRefPtr<BareManagedService> service(new BareManagedService(true, 600));
+    service->pulse();
+    const milliseconds waited = timed([&] { service->reValidate(); });
+    EXPECT_GE(waited, milliseconds(550));
+    EXPECT_LT(waited, milliseconds(3000));
+    EXPECT_TRUE(service->isDead());
+    service->completePulse();
+
+    std::thread holder([&] {
+        service->getSessionLock();
+        std::this_thread::sleep_for(milliseconds(1500));
+        service->releaseSessionLock();
+    });
+    std::this_thread::sleep_for(milliseconds(100));
+    service->pulse();
+    const milliseconds locking = timed([&] { service->getSessionLock(); });
+    EXPECT_LT(locking, milliseconds(1300)) << "gave up at the deadline";
+    EXPECT_FALSE(service->checkState());
+    service->releaseSessionLock();  // holds nothing: releases nothing
+    service->completePulse();
+    holder.join();
+}
+
+TEST(FrameworkLogicalCall, BackoffDoublesUpToItsCapAndStopsAtTheDeadline)
+{
+    ReconnectBackoff backoff(10, 40);
+    CallDeadline::begin(1000);
+    std::vector<uint32_t> bounds;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(backoff.wait());
+        bounds.push_back(backoff.currentMs());
     }
-    for (std::thread& w : workers) w.join();
-    EXPECT_EQ(std::set<long>(ids.begin(), ids.end()).size(), static_cast<std::size_t>(threads));
-    lumo_ft::FtRequest none;
-    EXPECT_FALSE(FtRequestTracker::current(none)) << "another thread's request is not this thread's";
+    EXPECT_EQ(bounds, (std::vector<uint32_t>{20, 40, 40, 40}));
+    CallDeadline::begin(0);
+    EXPECT_FALSE(backoff.wait());
+    CallDeadline::end();
 }
 
 // --- the failure script -----------------------------------------------------------------
 
-struct ScriptCase {
-    const char* script;
-    bool valid;
-    int calls;
-};
-
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << '"' << c.script << '"'; }
-
-class FrameworkTestExceptionScript : public ::testing::TestWithParam<ScriptCase> {};
-
-TEST_P(FrameworkTestExceptionScript, ParsesTheStepSyntax)
+TEST(FrameworkTestExceptionScript, RefusesWhatItCannotRead)
 {
-    TestExceptionScript script;
-    std::string error;
-    EXPECT_EQ(script.load(GetParam().script, &error), GetParam().valid) << error;
-    EXPECT_EQ(script.remaining(), GetParam().calls);
-    EXPECT_EQ(error.empty(), GetParam().valid);
-}
-
-INSTANTIATE_TEST_SUITE_P(FrameworkRules, FrameworkTestExceptionScript,
-                         ::testing::Values(ScriptCase{"", true, 0}, ScriptCase{"TRANSIENT", true, 1},
-                                           ScriptCase{" TRANSIENT * 2 , none, UNKNOWN:MAYBE ", true, 4},
-                                           ScriptCase{"COMM_FAILURE:YES*3", true, 3},
-                                           ScriptCase{"TRANSIENT,,none", false, 0},
-                                           ScriptCase{"EXPLODE", false, 0}, ScriptCase{"TRANSIENT:SOMETIMES", false, 0},
-                                           ScriptCase{"TRANSIENT*0", false, 0},
-                                           ScriptCase{"TRANSIENT*x", false, 0}));
-
-TEST(FrameworkTestExceptionScriptRun, RaisesTheStepsInOrderThenNothing)
-{
-    TestExceptionScript script;
-    ASSERT_TRUE(script.load("TRANSIENT*2, none, UNKNOWN:MAYBE"));
-    EXPECT_THROW(script.trigger(), CORBA::TRANSIENT);
-    EXPECT_THROW(script.trigger(), CORBA::TRANSIENT);
-    EXPECT_NO_THROW(script.trigger());
-    try {
-        script.trigger();
-        ADD_FAILURE() << "no exception";
-    } catch (const CORBA::UNKNOWN& ex) {
-        EXPECT_EQ(ex.completed(), CORBA::COMPLETED_MAYBE);
+    for (const char* bad : {"TRANSIENT,,none", "EXPLODE", "TRANSIENT:SOMETIMES", "TRANSIENT*0", "TRANSIENT*x"}) {
+        TestExceptionScript script;
+        std::string error;
+        EXPECT_FALSE(script.load(bad, &error)) << bad;
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(script.remaining(), 0);
     }
+    TestExceptionScript script;
+    ASSERT_TRUE(script.load(" TRANSIENT * 2 , none, UNKNOWN:MAYBE "));
+    EXPECT_EQ(script.remaining(), 4);
+    EXPECT_THROW(script.trigger(), CORBA::TRANSIENT);
+    EXPECT_THROW(script.trigger(), CORBA::TRANSIENT);
     EXPECT_NO_THROW(script.trigger());
-    EXPECT_EQ(script.remaining(), 0);
+    EXPECT_THROW(script.trigger(), CORBA::UNKNOWN);
+    EXPECT_NO_THROW(script.trigger());
 }
 
 // --- creation requests the service manager refuses -----------------------------------------

@@ -30,8 +30,8 @@ void RemoteFixture::SetUp()
 
     FrameworkSettings settings = FrameworkSettings::fromEnvironment();
     settings.naming = m_naming;
-    settings.callTimeoutMs = 5000;
-    settings.quarantineMs = 10000;
+    settings.callTimeoutMs = 2000;
+    settings.callDeadlineMs = 4000;
     FrameworkSettings::setCurrent(settings);
     m_savedBound = ManagedService::INVOKE_LOOP_INSANITY;
     m_savedTests = ManagedService::TESTS_ENABLED;
@@ -83,24 +83,19 @@ SRefPtr<IManagedService> RemoteFixture::createService(const char16_t* filter, bo
     return service;
 }
 
-api::Comment RemoteFixture::comment(const SWCharString& document, int32_t id, const SWCharString& text)
+SWCharString RemoteFixture::addRequest(const SWCharString& document, const SWCharString& text) const
 {
     api::Comment c;
     c.setSourceCUID(document);
-    c.setCommentId(id);
     c.setText(text);
-    return c;
+    return json(api::AddCommentRequest(c));
 }
 
-SWCharString RemoteFixture::getRequest(const SWCharString& document, bool withHidden,
-                                       const std::vector<api::SortParamRecord>& sort, const SWCharString& top) const
+SWCharString RemoteFixture::getRequest(const SWCharString& document) const
 {
-    api::Comment c = comment(document);
-    c.setHidden(withHidden);
-    api::GetCommentRequest request(c);
-    for (const api::SortParamRecord& s : sort) request.appendSortParam(s);
-    if (!top.isEmpty()) request.appendQualifier(api::CommentQualifierRecord(0, top));
-    return json(std::move(request));
+    api::Comment c;
+    c.setSourceCUID(document);
+    return json(api::GetCommentRequest(c));
 }
 
 int32_t RemoteFixture::addedId(const SWCharString& reply)
@@ -119,11 +114,4 @@ std::vector<std::shared_ptr<api::Comment>> RemoteFixture::comments(const SWCharS
     EXPECT_EQ(response.getResponseType(), 2) << reply.toUtf8();
     EXPECT_EQ(response.getStatusCode(), 0) << reply.toUtf8();
     return response.getComments();
-}
-
-std::vector<int32_t> RemoteFixture::ids(const SWCharString& reply)
-{
-    std::vector<int32_t> out;
-    for (const auto& c : comments(reply)) out.push_back(c->getCommentId());
-    return out;
 }

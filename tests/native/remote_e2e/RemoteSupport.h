@@ -1,7 +1,8 @@
 // The end-to-end fixture: a private omniNames and commentary servers on
 // 127.0.0.1 (free ports, one SQLite file), a logged-on user, and managed
 // services with proxies made exactly as the service object makes them
-// (through the plain headers only).
+// (through the plain headers only).  The client's limits are short (attempt
+// 2 s, call 4 s) so that the cases that spend them stay quick.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -47,26 +48,20 @@ protected:
         request.setLogonToken(m_token);
         return request.toJSON();
     }
-    static api::Comment comment(const SWCharString& document, int32_t id = -1, const SWCharString& text = u"");
-    SWCharString addRequest(const SWCharString& document, const SWCharString& text) const
-    {
-        return json(api::AddCommentRequest(comment(document, -1, text)));
-    }
-    SWCharString getRequest(const SWCharString& document, bool withHidden = false,
-                            const std::vector<api::SortParamRecord>& sort = {}, const SWCharString& top = u"") const;
+    SWCharString addRequest(const SWCharString& document, const SWCharString& text) const;
+    SWCharString getRequest(const SWCharString& document) const;
 
     // The comment id that an add reply carries (-1 when none).
     static int32_t addedId(const SWCharString& reply);
     // The comments of a get reply (a test failure when the reply is not a get
     // success).
     static std::vector<std::shared_ptr<api::Comment>> comments(const SWCharString& reply);
-    static std::vector<int32_t> ids(const SWCharString& reply);
 
+    std::unique_ptr<test_support::TempDir> m_dir;
+    std::unique_ptr<test_support::NamingService> m_names;
     std::string m_naming;
 
 private:
-    std::unique_ptr<test_support::TempDir> m_dir;
-    std::unique_ptr<test_support::NamingService> m_names;
     std::map<std::string, std::unique_ptr<ChildProcess>> m_servers;
     SWCharString m_token;
     int m_starts = 0;
