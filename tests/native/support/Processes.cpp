@@ -174,8 +174,8 @@ bool ChildProcess::waitForOutput(const std::string& text, std::chrono::milliseco
     return found || output().find(text) != std::string::npos;
 }
 
-NamingService::NamingService(const TempDir& dir)
-    : m_port(freePort()),
+NamingService::NamingService(const TempDir& dir, int port)
+    : m_port(port ? port : freePort()),
       m_process({LUMO_OMNINAMES, "-start", std::to_string(m_port), "-always", "-datadir", dir.path(), "-ORBendPoint",
                  "giop:tcp:127.0.0.1:" + std::to_string(m_port)},
                 dir.file("omniNames.out"))

@@ -66,11 +66,13 @@ private:
     std::string m_outPath;
 };
 
-// A private omniNames on a free port, its data in the folder.
+// A private omniNames on a free port (or the one given), its data in the
+// folder.
 class NamingService {
 public:
-    explicit NamingService(const TempDir& dir);
+    explicit NamingService(const TempDir& dir, int port = 0);
     std::string ref() const { return "corbaloc::127.0.0.1:" + std::to_string(m_port) + "/NameService"; }
+    int port() const { return m_port; }
     // Waits until it accepts connections.
     bool ready(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     std::string output() const { return m_process.output(); }

@@ -14,7 +14,11 @@ namespace {
 
 class OrbEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { g_orb = lumo_server::CommentaryClient::initOrb(); }
+    void SetUp() override
+    {
+        g_orb = lumo_server::CommentaryClient::initOrb(
+            {"-ORBmaxGIOPConnectionPerServer", "64", "-ORBgiopMaxMsgSize", "67108864"});
+    }
     void TearDown() override
     {
         g_orb->destroy();

@@ -20,7 +20,9 @@ namespace server_test {
 constexpr char kSecret[] = "process-secret";
 constexpr auto kBound = std::chrono::seconds(30);
 
-// The test program's ORB (CommentaryClient::initOrb), destroyed after the last test.
+// The test program's ORB (CommentaryClient::initOrb, allowing many connections
+// to one server and messages far beyond a server's limit), destroyed after
+// the last test.
 extern CORBA::ORB_var g_orb;
 
 class Server {
@@ -28,6 +30,7 @@ public:
     // lumo_commentary_server with the secret, the name and a request log, then args.
     Server(const TempDir& dir, const std::string& name, std::vector<std::string> args);
     bool ready() { return m_process.waitForOutput("ready\n", kBound); }
+    bool logged(const std::string& line) { return test_support::waitForText(m_log, line + "\n", kBound); }
     int stop() { return m_process.stop(SIGTERM, std::chrono::seconds(25)); }
     ChildProcess& process() { return m_process; }
     std::vector<std::string> logLines() const;
