@@ -89,12 +89,16 @@ std::string placeholders(int first, int count)
 
 class SqliteTransaction : public StoreTransaction {
 public:
-    SqliteTransaction(SqliteCommentStore& store, bool write) : m_store(store), m_connection(store.acquire())
+    // busyTimeoutMs: how long this transaction waits for the database, when
+    // not the store's setting (-1).
+    SqliteTransaction(SqliteCommentStore& store, bool write, int busyTimeoutMs = -1)
+        : m_store(store), m_connection(store.acquire()), m_ownBusyTimeout(busyTimeoutMs >= 0)
     {
+        if (m_ownBusyTimeout) m_connection->setBusyTimeout(busyTimeoutMs);
         try {
             m_connection->exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
         } catch (const StoreError&) {
-            m_store.release(std::move(m_connection));
+            releaseConnection();
             throw;
         }
         m_open = true;
@@ -110,7 +114,14 @@ public:
                 m_connection.reset();
             }
         }
-        if (m_connection) m_store.release(std::move(m_connection));
+        releaseConnection();
+    }
+
+    void releaseConnection()
+    {
+        if (!m_connection) return;
+        if (m_ownBusyTimeout) m_connection->setBusyTimeout(m_store.busyTimeoutMs());
+        m_store.release(std::move(m_connection));
     }
 
     bool claimReply(const ReplyRecord& claim) override
@@ -327,6 +338,7 @@ public:
 private:
     SqliteCommentStore& m_store;
     std::unique_ptr<SqliteConnection> m_connection;
+    bool m_ownBusyTimeout;
     bool m_open = false;
 };
 
@@ -383,7 +395,9 @@ std::unique_ptr<StoreTransaction> SqliteCommentStore::beginRead()
 
 int64_t SqliteCommentStore::purgeReplies(int64_t nowMs, int64_t createdBeforeMs)
 {
-    SqliteTransaction transaction(*this, true);
+    // Purging waits for nobody: a busy database is purged another time
+    // (StoreBusy), and the request that noticed the purge was due is not held up.
+    SqliteTransaction transaction(*this, true, 0);
     const int64_t purged = transaction.purge(nowMs, createdBeforeMs);
     transaction.commit();
     return purged;

@@ -38,6 +38,7 @@ public:
     // Pool hand-out and return, for the transactions.
     std::unique_ptr<SqliteConnection> acquire();
     void release(std::unique_ptr<SqliteConnection> connection);
+    int busyTimeoutMs() const { return m_busyTimeoutMs; }
 
 private:
     std::string m_path;
