@@ -1,16 +1,9 @@
-# Compiles translation units the way the Winelib side would see them: the
-# Windows platform macros defined, the repository root as include directory,
-# and in front of it a directory in which every ORB header (and the generated
-# stub header) is replaced by an #error.
-#
-#   PLAIN_UNITS   units that include one plain header each: must compile
-#   NATIVE_UNITS  units that include one native-only header each: must fail,
-#                 and fail on a poisoned ORB header (proof that the check bites)
-#   WINEGXX       when given, the plain units are also compiled by wineg++
-#                 (-fno-short-wchar), the Winelib side's own compiler
-#
-# Invoked as: cmake -DCXX=... -DPOISON_DIR=... -DSOURCE_DIR=... -DPLAIN_UNITS=a;b
-#             -DNATIVE_UNITS=c;d -P SeamCheck.cmake
+# Compiles units as the Winelib side sees them (its platform macros defined,
+# every ORB header replaced by an #error in POISON_DIR): PLAIN_UNITS (one
+# plain header each) must compile, also with WINEGXX when given; NATIVE_UNITS
+# (one native-only header each) must fail on a poisoned header, proof that the
+# check bites.  Run as cmake -DCXX= -DPOISON_DIR= -DSOURCE_DIR= -DPLAIN_UNITS=
+# -DNATIVE_UNITS= [-DWINEGXX=] -P SeamCheck.cmake.
 set(_flags -std=c++17 -fsyntax-only -D_WIN32 -D__WIN32__ -DWIN32 -D_WIN64 -I${POISON_DIR} -I${SOURCE_DIR})
 set(_failures 0)
 foreach(_unit IN LISTS PLAIN_UNITS)

@@ -65,15 +65,12 @@ TEST_F(ProxyHandle, CopiesShareOneProxyWhichReleasesTheManagedServiceWithTheLast
     const int before = service->refCount();
     {
         LumoCommentaryServiceHandle first = LumoCommentaryServiceHandle::createProxy(service.get());
-        LumoCommentaryServiceHandle second = first;
-        LumoCommentaryServiceHandle third;
-        third = second;
-        EXPECT_EQ(service->refCount(), before + 1);
-        first.reset();
-        EXPECT_TRUE(first.isNil());
-        EXPECT_EQ(execute(third, u"y").str(), u"reply:y");
-        LumoCommentaryServiceHandle moved = std::move(second);
+        LumoCommentaryServiceHandle second = first, third;
+        third = std::move(second);
         EXPECT_TRUE(second.isNil());  // NOLINT: checking the moved-from state
+        first.reset();
+        EXPECT_EQ(service->refCount(), before + 1);
+        EXPECT_EQ(execute(third, u"y").str(), u"reply:y");
     }
     EXPECT_EQ(service->refCount(), before);
 }

@@ -26,25 +26,19 @@ public:
     ::CORBA::WChar* execute(const ::CORBA::WChar* request) override
     {
         std::vector<CORBA::WChar> units(request, request + std::char_traits<CORBA::WChar>::length(request));
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            lumo_ft::FtRequest open;
-            retentionIds.push_back(FtRequestTracker::current(open) ? open.retentionId : 0);
-            lastRequest = units;
-            ++calls;
-        }
+        lumo_ft::FtRequest open;
+        retentionIds.push_back(FtRequestTracker::current(open) ? open.retentionId : 0);
+        lastRequest = units;
+        ++calls;
         failures.trigger();
         if (!replyUnits.empty()) units = replyUnits;
         else units.insert(units.begin(), {'r', 'e', 'p', 'l', 'y', ':'});
-        CORBA::WChar* reply = CORBA::wstring_alloc(static_cast<CORBA::ULong>(units.size()));
-        std::copy(units.begin(), units.end(), reply);
-        reply[units.size()] = 0;
-        return reply;
+        units.push_back(0);
+        return CORBA::wstring_dup(units.data());
     }
 
     TestExceptionScript failures;
     std::vector<CORBA::WChar> replyUnits;
-    std::mutex mutex;
     int calls = 0;
     std::vector<long> retentionIds;  // the open request's id at each call (0: none)
     std::vector<CORBA::WChar> lastRequest;

@@ -2,13 +2,9 @@
 // text that travels unchanged.
 #include <signal.h>
 
-#include <atomic>
 #include <chrono>
 #include <map>
-#include <thread>
 
-#include "platform/foundation/SResString.h"
-#include "platform/foundation/STraceCapture.h"
 #include "platform/framework/FrameworkSettings.h"
 #include "tests/native/remote_e2e/RemoteSupport.h"
 
@@ -33,49 +29,6 @@ TEST_F(RemoteFailover, TextTravelsUnchangedAndAnOversizedRequestGetsTheServersRe
     const api::ErrorResponse tooLarge(execute(proxy, addRequest(u"doc-l", SWCharString(std::u16string(1100000, u'x')))));
     EXPECT_EQ(tooLarge.getStatusCode(), 413);
     EXPECT_EQ(tooLarge.getErrorCode().toUtf8(), "CMNTRY 401");
-}
-
-TEST_F(RemoteFailover, KilledServerLosesNoAddAndRunsNoneTwice)
-{
-    startServer("server-a");
-    startServer("server-b");
-    SRefPtr<IManagedService> service = createService(u"", true, IManagedService::LB_ID);
-    LumoCommentaryServiceHandle proxy = proxyOn(service);
-    const std::string first = service->getServerName().toUtf8();
-    ASSERT_FALSE(first.empty());
-
-    // The server in use dies without warning while the client keeps adding.
-    STraceCapture capture(0, {"LumoCommentaryService_proxy"});
-    std::atomic<int> succeeded{0};
-    std::thread killer([&] {
-        while (succeeded < 60) std::this_thread::sleep_for(1ms);
-        server(first).stop(SIGKILL, 0ms);
-    });
-    std::vector<std::string> confirmed;
-    for (int i = 0; i < 200; ++i) {
-        const std::string text = "add-" + std::to_string(i);
-        try {
-            const SWCharString reply = execute(proxy, addRequest(u"doc-f", SWCharString::fromUtf8(text)));
-            if (addedId(reply) != -1)
-                confirmed.push_back(text);
-            else
-                ADD_FAILURE() << "add " << i << " answered " << reply.toUtf8();
-        } catch (const NexaFrameworkException& ex) {
-            ADD_FAILURE() << "add " << i << " failed: " << ex.what();
-        }
-        ++succeeded;
-    }
-    killer.join();
-    EXPECT_EQ(server(first).wait(5s), 128 + SIGKILL);
-    EXPECT_NE(service->getServerName().toUtf8(), first) << "the client moved to the other server";
-    const std::vector<std::string> lines = capture.linesUtf8();
-    ASSERT_FALSE(lines.empty()) << "the client never noticed the killed server";
-    for (const std::string& line : lines) EXPECT_EQ(line.rfind("recoverable exception:", 0), 0u) << line;
-
-    std::map<std::string, int> stored;
-    for (const auto& c : comments(execute(proxy, getRequest(u"doc-f")))) ++stored[c->getText().toUtf8()];
-    for (const std::string& text : confirmed) EXPECT_EQ(stored[text], 1) << text << " is not stored exactly once";
-    for (const auto& entry : stored) EXPECT_EQ(entry.second, 1) << entry.first << " is stored twice";
 }
 
 TEST_F(RemoteFailover, WithoutFailoverAServerThatLeftMakesTheServiceDeadUntilItReturns)
@@ -117,14 +70,7 @@ TEST_F(RemoteFailover, LoadBalancingSpreadsFirstPolicyPicksByNameAndFiltersSelec
     EXPECT_EQ(createService(u"", true, IManagedService::LB_FIRST)->getServerName().toUtf8(), "other-c");
     EXPECT_EQ(createService(u"server-b")->getServerName().toUtf8(), "server-b");
     EXPECT_EQ(createService(u"server-*")->getDescription().toUtf8(), "Nexa_LumoCommentary@E2E/server-a");
-    try {
-        createService(u"server-z");
-        ADD_FAILURE() << "no exception";
-    } catch (const Nexa2Exception& ex) {
-        EXPECT_EQ(ex.getMessageNumber(), lumo_messages::kNoServerInCluster);
-        EXPECT_EQ(ex.getText().toUtf8(), "No server of the service Nexa_LumoCommentary is registered in the cluster "
-                                         "E2E (server filter: server-z).");
-    }
+    EXPECT_THROW(createService(u"server-z"), Nexa2Exception);
 }
 
 // The Naming Service named by a corbaloc with a dead replica first; once it is

@@ -4,7 +4,6 @@
 #include "platform/foundation/SResString.h"
 #include "platform/foundation/STraceCapture.h"
 #include "platform/framework/FrameworkSettings.h"
-#include "platform/framework/ManagedService.h"
 #include "platform/framework/OrbServices.h"
 #include "service/proxy/LumoCommentaryService_HelperFactory.h"
 #include "tests/native/remote_e2e/RemoteSupport.h"

@@ -5,7 +5,6 @@
 #include <chrono>
 
 #include "platform/framework/FrameworkSettings.h"
-#include "platform/framework/ManagedService.h"
 #include "platform/framework/NativeChar_Services.h"
 #include "platform/framework/ServerKinds.h"
 #include "platform/framework/ServerSpec.h"
@@ -15,12 +14,7 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-constexpr char kSecret[] = "e2e-secret";
-
-}  // namespace
-
+static constexpr char kSecret[] = "e2e-secret";
 void RemoteFixture::SetUp()
 {
     m_dir = std::make_unique<test_support::TempDir>();
@@ -33,10 +27,6 @@ void RemoteFixture::SetUp()
     settings.callTimeoutMs = 2000;
     settings.callDeadlineMs = 4000;
     FrameworkSettings::setCurrent(settings);
-    m_savedBound = ManagedService::INVOKE_LOOP_INSANITY;
-    m_savedTests = ManagedService::TESTS_ENABLED;
-    ManagedService::INVOKE_LOOP_INSANITY = 3;
-    ManagedService::TESTS_ENABLED = false;
 
     SessionManager::logon(u"alice", kSecret);
     m_token = SessionManager::getServerSession()->getLogonToken();
@@ -44,8 +34,6 @@ void RemoteFixture::SetUp()
 
 void RemoteFixture::TearDown()
 {
-    ManagedService::INVOKE_LOOP_INSANITY = m_savedBound;
-    ManagedService::TESTS_ENABLED = m_savedTests;
     for (auto& entry : m_servers) entry.second->stop(SIGTERM, 0ms);
     for (auto& entry : m_servers) entry.second->wait(10s);
     m_servers.clear();
@@ -88,14 +76,18 @@ SWCharString RemoteFixture::addRequest(const SWCharString& document, const SWCha
     api::Comment c;
     c.setSourceCUID(document);
     c.setText(text);
-    return json(api::AddCommentRequest(c));
+    api::AddCommentRequest request(c);
+    request.setLogonToken(m_token);
+    return request.toJSON();
 }
 
 SWCharString RemoteFixture::getRequest(const SWCharString& document) const
 {
     api::Comment c;
     c.setSourceCUID(document);
-    return json(api::GetCommentRequest(c));
+    api::GetCommentRequest request(c);
+    request.setLogonToken(m_token);
+    return request.toJSON();
 }
 
 int32_t RemoteFixture::addedId(const SWCharString& reply)

@@ -42,12 +42,7 @@ protected:
         return LumoCommentaryServiceHandle::createProxy(service.get());
     }
 
-    // A request's JSON form with the user's token.
-    SWCharString json(api::CommentRequest&& request) const
-    {
-        request.setLogonToken(m_token);
-        return request.toJSON();
-    }
+    // Request texts with the user's token.
     SWCharString addRequest(const SWCharString& document, const SWCharString& text) const;
     SWCharString getRequest(const SWCharString& document) const;
 
@@ -65,8 +60,6 @@ private:
     std::map<std::string, std::unique_ptr<ChildProcess>> m_servers;
     SWCharString m_token;
     int m_starts = 0;
-    int m_savedBound = 3;
-    bool m_savedTests = false;
 };
 
 // One call through the handle.

@@ -1,57 +1,43 @@
 #!/usr/bin/env bash
 # Faults around a report script that adds comments through the registered
-# module (the host program running adds.vbs), each case with services of its
-# own (omniNames and reference servers on one SQLite file, free ports on
-# 127.0.0.1, stopped by process id):
-#
-#   fault_test.sh WINELIB_BIN_DIR WORK_DIR [CASE...]
-#
-#   restart  the only server is killed and restarted (down about 1 s) during
+# module (the host program running adds.vbs); each case starts its own
+# omniNames and reference servers (one SQLite file, free ports on 127.0.0.1,
+# stopped by process id):
+#   restart  the only server is killed and restarted (about 1 s down) during
 #            300 adds: no call fails, none is lost, none is stored twice
 #   lock     the database is locked from outside for 30 s: every call ends
 #            within the call deadline plus 2 s with the 503 error response,
 #            and nothing is stored later
 #   freeze   the server in use (of two) is stopped with SIGSTOP for 12 s:
-#            calls move to the other server within one attempt timeout (plus
-#            the other server's wait for the database the frozen one may
-#            hold); after SIGCONT nothing is stored twice
+#            calls move to the other within one attempt timeout (plus its wait
+#            for the database the frozen one may hold); nothing stored twice
 #   naming   the Naming Service is killed, then the server in use (of two),
 #            during 300 adds: no call fails
-#
-# All cases run when none is named.  LUMO_BUILD_DIR names the native build.
-# The Wine prefix with the module registered is made once, in WORK_DIR.
+# Usage: fault_test.sh WINELIB_BIN_DIR WORK_DIR [CASE...] (all cases when none
+# is named; LUMO_BUILD_DIR names the native build).  The Wine prefix with the
+# module registered is made once, in WORK_DIR.
 set -u
-here=$(cd "$(dirname "$0")" && pwd)
+here=$(cd "$(dirname "$0")" && pwd) work=$2
 export LUMO_WINE_BIN=$(cd "$1" && pwd)
-work=$2
 shift 2
 source "$here/../../../scripts/lib.sh"
 
 # The client's limits (framework defaults) and the server's database wait.
 deadline_ms=15000 attempt_ms=8000 busy_ms=3000
 
-rm -rf "$work"
-mkdir -p "$work"
+rm -rf "$work" && mkdir -p "$work"
 trap 'lumo_stop_started; lumo_stop_wine; rm -rf "$work/prefix"' EXIT
 lumo_prepare_wine "$work/prefix" || exit 1
 failures=0
-fail() {
-  echo "FAILED: $case: $*" >&2
-  failures=$((failures + 1))
-}
+fail() { echo "FAILED: $case: $*" >&2; failures=$((failures + 1)); }
 
 # start_services CASE SERVERS: a Naming Service and servers server-1 ...
 start_services() {
   case=$1 dir=$work/$1 doc=fault-$1-$$
-  mkdir -p "$dir"
-  lumo_start_naming "$dir/naming"
-  naming_pid=${LUMO_PIDS[-1]}
-  lumo_make_secret "$dir/secret"
+  mkdir -p "$dir" && lumo_make_secret "$dir/secret"
+  lumo_start_naming "$dir/naming" && naming_pid=${LUMO_PIDS[-1]}
   server_pids=()
-  for i in $(seq "$2"); do
-    start_server "$i"
-    server_pids+=("${LUMO_PIDS[-1]}")
-  done
+  for i in $(seq "$2"); do start_server "$i" && server_pids+=("${LUMO_PIDS[-1]}"); done
 }
 start_server() {
   lumo_start_server "server-$1" "$dir/db" "$dir/secret" "$dir/logs" --ior-file "$dir/logs/server-$1.ior" ||
@@ -66,10 +52,7 @@ run_adds() {
     --token-secret-file "$dir/secret" "$dir/adds.vbs" >"$dir/calls.raw" 2>"$dir/host.err" &
   host_pid=$!
 }
-wait_adds() {
-  wait "$host_pid" || fail "the script failed: $(cat "$dir/host.err")"
-  tr -d '\r' <"$dir/calls.raw" >"$dir/calls"
-}
+wait_adds() { wait "$host_pid" || fail "the script failed: $(cat "$dir/host.err")"; tr -d '\r' <"$dir/calls.raw" >"$dir/calls"; }
 
 # Requests the servers received (their request logs), in total or of server N.
 requests() { cat "$dir/logs/server-"${1:-*}".requests" 2>/dev/null | wc -l; }
@@ -77,9 +60,7 @@ wait_requests() {
   while kill -0 "$host_pid" 2>/dev/null; do [ "$(requests)" -ge "$1" ] && return 0; sleep 0.02; done
   fail "the script ended before the servers received $1 requests"
 }
-in_use() { # the server (1 or 2) with more requests
-  if [ "$(requests 1)" -ge "$(requests 2)" ]; then echo 1; else echo 2; fi
-}
+in_use() { [ "$(requests 1)" -ge "$(requests 2)" ] && echo 1 || echo 2; }  # of two servers
 
 # check ADDS MAX_MS OUTCOME...: the script made ADDS calls, each in at most
 # MAX_MS, with the given outcomes only; the document holds exactly the texts
@@ -149,8 +130,7 @@ case_freeze() {
   start_services freeze 2
   run_adds 300
   wait_requests 40
-  local victim
-  victim=$(in_use)
+  local victim=$(in_use)
   local before=$(requests $((3 - victim)))
   kill -STOP "${server_pids[victim - 1]}"
   sleep 12
@@ -172,8 +152,6 @@ case_naming() {
   check 300 $((deadline_ms + 2000)) ok
 }
 
-for case in "${@:-restart lock freeze naming}"; do
-  for c in $case; do "case_$c"; done
-done
+for c in ${@:-restart lock freeze naming}; do "case_$c"; done
 [ "$failures" -eq 0 ] && echo "faults: all cases passed"
 [ "$failures" -eq 0 ]
