@@ -4,7 +4,6 @@
 #include <omniORB4/callDescriptor.h>
 #include <omniORB4/proxyFactory.h>
 
-#include <mutex>
 
 namespace lumo_idl {
 namespace {
@@ -80,10 +79,9 @@ LumoCommentaryServiceStub::~LumoCommentaryServiceStub() = default;
 
 void LumoCommentaryServiceStub::install()
 {
-    // Replaces the generated factory for the repository id; kept for the
-    // life of the process (the ORB holds it in its table).
-    static std::once_flag once;
-    std::call_once(once, [] { new StubFactory; });
+    // Replaces the generated factory for the repository id, for the life of
+    // the process (a factory leaves the ORB's table when it is destroyed).
+    static StubFactory factory;
 }
 
 }  // namespace lumo_idl
