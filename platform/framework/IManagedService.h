@@ -21,11 +21,11 @@ public:
     // Design decision: the load-balancing policies of the service manager's
     // creation operation.
     // LB_ID: round robin over the servers of the cluster that the
-    // ServerSpec admits, from a random start, skipping servers that
-    // failed a moment ago.
+    // ServerSpec admits, from a random start, asking servers that failed a
+    // moment ago last.
     static const int LB_ID;
     // LB_FIRST: the first admitted server in name order (deterministic; for
-    // tests and single-server set-ups), with the same skipping.
+    // tests and single-server set-ups), with the same order for failed ones.
     static const int LB_FIRST;
 
     // Makes the typed stubs of one service for the framework.
