@@ -33,7 +33,8 @@ CallDeadline::Clock::time_point CallDeadline::deadline()
 uint32_t CallDeadline::remainingMs(uint32_t cap)
 {
     if (!t_call.open) return cap;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t_call.deadline - Clock::now()).count();
+    // Rounded up: a part of a millisecond left is not spent yet.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(t_call.deadline - Clock::now()).count();
     if (left <= 0) return 0;
     return static_cast<uint32_t>(std::min<long long>(left, cap));
 }
