@@ -128,7 +128,6 @@ protected:
         EXPECT_EQ(service->pulses.load(), service->pulsesCompleted.load());
         proxy.reset();
         service.reset();
-        ManagedService::INVOKE_LOOP_INSANITY = 3;
         ManagedService::TESTS_ENABLED = false;
     }
 

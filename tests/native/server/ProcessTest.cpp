@@ -157,6 +157,7 @@ TEST(ServerProcess, WorkTheCallerGaveUpOnIsRolledBackOrFoundByTheRetry)
     for (Server* server : {&s, &d, &b}) ASSERT_TRUE(server->ready());
     const std::string doc = "\"sourceCUID\":\"late\"";
     const std::pair<Server*, std::string> cases[] = {{&s, "1 1 5 503"}, {&d, "2 1 1 0"}};
+    LumoCommentaryService_var atB = CommentaryClient::resolveByNaming(g_orb, names.ref(), "LumoCommentary", "B");
     for (int rid : {1, 2}) {
         const auto& [server, line] = cases[rid - 1];
         LumoCommentaryService_var service =
@@ -165,11 +166,9 @@ TEST(ServerProcess, WorkTheCallerGaveUpOnIsRolledBackOrFoundByTheRetry)
         const std::string add = request(1, token(), doc + ",\"text\":\"rid " + std::to_string(rid) + "\"");
         EXPECT_THROW(send(service, add, ft("late", rid)), CORBA::TIMEOUT);
         ASSERT_TRUE(server->logged(line)) << "the server ended the call it was left with";
-        LumoCommentaryService_var atB = CommentaryClient::resolveByNaming(g_orb, names.ref(), "LumoCommentary", "B");
         EXPECT_EQ(readReply(send(atB, add, ft("late", rid))).statusCode, 0);
     }
     EXPECT_EQ(b.logLines(), (std::vector<std::string>{"1 1 1 0", "2 1 1 0 replay"}));
-    LumoCommentaryService_var atB = CommentaryClient::resolveByNaming(g_orb, names.ref(), "LumoCommentary", "B");
     std::vector<std::string> texts;
     for (const CommentMembers& c : readReply(send(atB, getRequest(token(), doc))).comments) texts.push_back(member(c, "text"));
     EXPECT_EQ(texts, (std::vector<std::string>{"rid 1", "rid 2"})) << "each stored once";

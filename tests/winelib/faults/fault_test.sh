@@ -56,21 +56,20 @@ wait_adds() { wait "$host_pid" || fail "the script failed: $(cat "$dir/host.err"
 
 # Requests the servers received (their request logs), in total or of server N.
 requests() { cat "$dir/logs/server-"${1:-*}".requests" 2>/dev/null | wc -l; }
-wait_requests() {
+wait_requests() { # N: until the servers received N requests
   while kill -0 "$host_pid" 2>/dev/null; do [ "$(requests)" -ge "$1" ] && return 0; sleep 0.02; done
-  fail "the script ended before the servers received $1 requests"
-}
+  fail "the script ended before the servers received $1 requests"; }
 in_use() { [ "$(requests 1)" -ge "$(requests 2)" ] && echo 1 || echo 2; }  # of two servers
 
 # check ADDS MAX_MS OUTCOME...: the script made ADDS calls, each in at most
 # MAX_MS, with the given outcomes only; the document holds exactly the texts
 # of the calls that answered ok, each once (asked of a server still running).
 check() {
-  local client=$LUMO_BUILD_DIR/bin/lumo_commentary_client token ior
+  local client=$LUMO_BUILD_DIR/bin/lumo_commentary_client ior token
   token=$("$client" --print-token --user fault-test --token-secret-file "$dir/secret")
   for ior in "$dir"/logs/server-*.ior; do
-    "$client" --ior-file "$ior" "{\"requestType\":2,\"logonToken\":\"$token\",\"comment\":{\"sourceCUID\":\"$doc\",\"hidden\":true},\"sortparams\":[],\"qualifiers\":[]}" \
-      >"$dir/stored.json" 2>/dev/null && break
+    echo "{\"requestType\":2,\"logonToken\":\"$token\",\"comment\":{\"sourceCUID\":\"$doc\",\"hidden\":true},\"sortparams\":[],\"qualifiers\":[]}" |
+      "$client" --ior-file "$ior" >"$dir/stored.json" 2>/dev/null && break
   done
   CASE=$case python3 - "$dir/calls" "$dir/stored.json" "$@" <<'PY' || fail "$(cat "$dir/check")"
 import collections, json, os, sys
@@ -130,8 +129,8 @@ case_freeze() {
   start_services freeze 2
   run_adds 300
   wait_requests 40
-  local victim=$(in_use)
-  local before=$(requests $((3 - victim)))
+  local victim=$(in_use) before
+  before=$(requests $((3 - victim)))
   kill -STOP "${server_pids[victim - 1]}"
   sleep 12
   kill -CONT "${server_pids[victim - 1]}"
