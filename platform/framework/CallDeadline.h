@@ -25,7 +25,7 @@ public:
     // True when a call is open and its time is spent.
     static bool expired();
     // The point in time the call ends; the largest time point when none is
-    // open.
+    // open (not for timed waits: check isOpen first).
     static Clock::time_point deadline();
     // The time left in milliseconds, at most cap (cap when no call is open;
     // 0 when the time is spent).

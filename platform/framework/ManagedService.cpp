@@ -115,11 +115,14 @@ void ManagedService::completePulse()
 
 void ManagedService::getSessionLock()
 {
+    const bool shared = m_settings.sharedSessionLock;
+    t_sessionLockMissed = false;
+    if (!CallDeadline::isOpen()) {
+        shared ? m_sessionLock.lock_shared() : m_sessionLock.lock();
+        return;
+    }
     const CallDeadline::Clock::time_point until = CallDeadline::deadline();
-    if (m_settings.sharedSessionLock)
-        t_sessionLockMissed = !m_sessionLock.try_lock_shared_until(until);
-    else
-        t_sessionLockMissed = !m_sessionLock.try_lock_until(until);
+    t_sessionLockMissed = shared ? !m_sessionLock.try_lock_shared_until(until) : !m_sessionLock.try_lock_until(until);
 }
 
 void ManagedService::releaseSessionLock()
@@ -167,7 +170,10 @@ void ManagedService::markFailedState()
 void ManagedService::reValidate()
 {
     std::unique_lock<std::timed_mutex> reconnect(m_reconnectMutex, std::defer_lock);
-    if (!reconnect.try_lock_until(CallDeadline::deadline())) return;  // the deadline ends the call
+    if (!CallDeadline::isOpen())
+        reconnect.lock();
+    else if (!reconnect.try_lock_until(CallDeadline::deadline()))
+        return;  // the deadline ends the call
     ReconnectBackoff backoff(m_settings.backoffInitialMs, m_settings.backoffMaxMs);
     while (!m_suspended && !usable()) {
         try {
