@@ -96,7 +96,7 @@ public:
     {
         if (m_ownBusyTimeout) m_connection->setBusyTimeout(busyTimeoutMs);
         try {
-            m_connection->exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+            m_connection->run(write ? "BEGIN IMMEDIATE" : "BEGIN");
         } catch (const StoreError&) {
             releaseConnection();
             throw;
@@ -108,7 +108,7 @@ public:
     {
         if (m_open) {
             try {
-                m_connection->exec("ROLLBACK");
+                m_connection->run("ROLLBACK");
             } catch (const StoreError&) {
                 // The connection is closed rather than reused in an unknown state.
                 m_connection.reset();
@@ -331,7 +331,7 @@ public:
 
     void commit() override
     {
-        m_connection->exec("COMMIT");
+        m_connection->run("COMMIT");
         m_open = false;
     }
 
@@ -345,7 +345,7 @@ private:
 }  // namespace
 
 SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutMs, SchemaMode mode)
-    : m_path(path), m_busyTimeoutMs(busyTimeoutMs)
+    : m_path(path), m_busyTimeoutMs(busyTimeoutMs), m_checkpointer(path)
 {
     const bool create = mode == SchemaMode::Create;
     auto connection = std::make_unique<SqliteConnection>(path, kStartupWaitMs, create);
@@ -367,6 +367,7 @@ SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutM
         throw;
     }
     connection->setBusyTimeout(busyTimeoutMs);
+    m_checkpointer.attach(*connection);
     release(std::move(connection));
 }
 
@@ -374,8 +375,13 @@ SqliteCommentStore::~SqliteCommentStore() = default;
 
 std::unique_ptr<SqliteConnection> SqliteCommentStore::acquire()
 {
-    return m_pool.acquire([this] { return std::make_unique<SqliteConnection>(m_path, m_busyTimeoutMs); },
-                          [](const SqliteConnection&) { return true; });
+    return m_pool.acquire(
+        [this] {
+            auto connection = std::make_unique<SqliteConnection>(m_path, m_busyTimeoutMs);
+            m_checkpointer.attach(*connection);
+            return connection;
+        },
+        [](const SqliteConnection&) { return true; });
 }
 
 void SqliteCommentStore::release(std::unique_ptr<SqliteConnection> connection)

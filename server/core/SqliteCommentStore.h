@@ -4,7 +4,8 @@
 // transactions are BEGIN IMMEDIATE, so two writers never interleave and the
 // exactly-once check on the reply table is atomic across processes; readers
 // run beside writers (WAL).  Durability: WAL with synchronous=NORMAL, so a
-// committed change survives a killed process but not a power cut.
+// committed change survives a killed process but not a power cut.  The WAL
+// is checkpointed off the request path (SqliteCheckpointer).
 #pragma once
 
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "server/core/CommentStore.h"
 #include "server/core/ConnectionPool.h"
+#include "server/core/SqliteCheckpointer.h"
 
 namespace lumo_server {
 
@@ -43,6 +45,7 @@ public:
 private:
     std::string m_path;
     int m_busyTimeoutMs;
+    SqliteCheckpointer m_checkpointer;  // outlives the pool's connections, which report to it
     ConnectionPool<SqliteConnection> m_pool;
 };
 

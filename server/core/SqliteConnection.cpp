@@ -73,6 +73,34 @@ void SqliteConnection::exec(const char* sql)
     }
 }
 
+void SqliteConnection::run(const char* sql)
+{
+    Statement statement(*this, sql);
+    statement.step();
+}
+
+void SqliteConnection::onWalCommit(bool (*hook)(void* context, int frames), void* context)
+{
+    m_walHook = hook;
+    m_walHookContext = context;
+    // Replaces SQLite's automatic checkpoint, which is itself such a hook.
+    sqlite3_wal_hook(
+        m_db,
+        [](void* self, sqlite3* db, const char*, int frames) {
+            auto* connection = static_cast<SqliteConnection*>(self);
+            if (connection->m_walHook(connection->m_walHookContext, frames))
+                sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+            return SQLITE_OK;
+        },
+        this);
+}
+
+void SqliteConnection::checkpointPassive()
+{
+    const int rc = sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    if (rc != SQLITE_OK && !isBusy(rc)) raise("SQLite checkpoint");
+}
+
 int SqliteConnection::changes() const { return sqlite3_changes(m_db); }
 
 int64_t SqliteConnection::lastInsertRowid() const { return sqlite3_last_insert_rowid(m_db); }

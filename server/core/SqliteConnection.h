@@ -28,6 +28,9 @@ public:
     // Runs statements without parameters.  Raises StoreError, StoreBusy when
     // the database stayed locked for the busy timeout.
     void exec(const char* sql);
+    // The same for one statement without parameters or rows (BEGIN, COMMIT,
+    // SAVEPOINT ...), prepared once and kept in the statement cache.
+    void run(const char* sql);
     int changes() const;
     int64_t lastInsertRowid() const;
 
@@ -51,9 +54,22 @@ public:
         sqlite3_stmt* m_statement;
     };
 
+    // Hands the WAL's checkpoints to someone else: SQLite's own checkpoint at
+    // the commit that fills the WAL is switched off, and after every commit
+    // hook(context, frames in the WAL) is called instead.  When the hook
+    // returns true, the committing connection checkpoints at once, as
+    // SQLite's own checkpoint would.
+    void onWalCommit(bool (*hook)(void* context, int frames), void* context);
+    // Copies what it can of the WAL into the database file without waiting
+    // for anyone (another checkpoint running is not an error).  Raises
+    // StoreError.
+    void checkpointPassive();
+
 private:
     [[noreturn]] void raise(const std::string& what) const;
     sqlite3* m_db = nullptr;
+    bool (*m_walHook)(void*, int) = nullptr;
+    void* m_walHookContext = nullptr;
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
 };
 

@@ -1,5 +1,6 @@
 // The operation suite on SQLite, and what is particular to the SQLite store.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "server/core/SqliteCommentStore.h"
 #include "server/core/SqliteConnection.h"
@@ -34,6 +35,26 @@ TEST(ServerSqliteStore, AnUnusablePathRaisesStoreError)
 {
     TempDir dir;
     EXPECT_THROW(lumo_server::SqliteCommentStore(dir.file("missing/folder/db.sqlite")), lumo_server::StoreError);
+}
+
+// Checkpoints run off the request path, yet a steady stream of commits must
+// not let the WAL grow without bound.
+TEST(ServerSqliteStore, TheWalStaysBoundedUnderAStreamOfCommits)
+{
+    TempDir dir;
+    const std::string path = dir.file("db.sqlite");
+    lumo_server::SqliteCommentStore store(path);
+    for (int32_t i = 0; i < 6000; ++i) {
+        auto transaction = store.beginWrite();
+        lumo_server::ReplyRecord claim;
+        claim.key = lumo_server::ReplyKey{"client", i};
+        ASSERT_TRUE(transaction->claimReply(claim));
+        transaction->commit();
+    }
+    struct stat wal {};
+    ASSERT_EQ(0, ::stat((path + "-wal").c_str(), &wal));
+    const off_t frameBytes = 4096 + 24;
+    EXPECT_LT(wal.st_size / frameBytes, 8000);
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+// Checkpoints the WAL of one SQLite file on a thread of its own, so that no
+// request waits while the WAL is copied into the database file and synced.
+//
+// The store's connections hand their checkpoints over (attach): after each
+// commit they report how many frames the WAL holds, and once that passes
+// kFramesPerCheckpoint the thread is woken.  A checkpoint leaves the WAL
+// to be written again from its start only when no commit came while it ran;
+// under a steady stream of commits the WAL would grow, so once it passes
+// kFramesInline the committing connection checkpoints itself, on the
+// request path, while the writes that share its transactions wait.  It also checkpoints whatever
+// has been committed since its last run once per kIdlePeriod, and once more
+// when it stops.  Checkpoints are PASSIVE: they copy what no reader still
+// needs and never wait for or block a writer, also of other server
+// processes sharing the file.
+//
+// Durability is unchanged by this: a commit is in the WAL, in the operating
+// system's hands, before its request is answered; checkpoints only move it
+// into the database file.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace lumo_server {
+
+class SqliteConnection;
+
+class SqliteCheckpointer {
+public:
+    // SQLite's own threshold for its automatic checkpoint.
+    static constexpr int kFramesPerCheckpoint = 1000;
+    static constexpr int kFramesInline = 4 * kFramesPerCheckpoint;
+    static constexpr std::chrono::milliseconds kIdlePeriod{1000};
+
+    explicit SqliteCheckpointer(std::string path);
+    ~SqliteCheckpointer();
+    SqliteCheckpointer(const SqliteCheckpointer&) = delete;
+    SqliteCheckpointer& operator=(const SqliteCheckpointer&) = delete;
+
+    // Makes the connection report its commits here instead of checkpointing
+    // itself.  The checkpointer must outlive the connection.
+    void attach(SqliteConnection& connection);
+
+    // Checkpoints run so far (tests).
+    int checkpoints() const;
+
+private:
+    static bool committed(void* self, int frames);
+    void run();
+
+    const std::string m_path;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_due = false;        // the WAL passed the threshold
+    bool m_pending = false;    // something was committed since the last checkpoint
+    bool m_stopping = false;
+    int m_checkpoints = 0;
+    std::thread m_thread;
+};
+
+}  // namespace lumo_server
