@@ -130,6 +130,13 @@ public:
     virtual void continueIdsAfterHighest() = 0;
     virtual StoreCounts counts() = 0;
 
+    // A nested unit of work inside the transaction: mark() opens it,
+    // keepMarked() makes its changes part of the transaction, undoMarked()
+    // takes them back (the transaction stays open).  Units do not nest.
+    virtual void mark() = 0;
+    virtual void keepMarked() = 0;
+    virtual void undoMarked() = 0;
+
     virtual void commit() = 0;
 };
 
@@ -145,6 +152,10 @@ public:
     virtual int64_t purgeReplies(int64_t nowMs, int64_t createdBeforeMs) = 0;
     // "sqlite" or "postgres".
     virtual const char* kind() const = 0;
+    // True when the store runs one write transaction at a time anyway, so
+    // that the writes of concurrent requests lose nothing by sharing one
+    // transaction and its commit (GroupCommit).
+    virtual bool serializesWrites() const { return false; }
 };
 
 }  // namespace lumo_server

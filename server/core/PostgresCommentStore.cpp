@@ -274,6 +274,10 @@ public:
             .affected();
     }
 
+    void mark() override { m_connection->exec("SAVEPOINT lumo_unit"); }
+    void keepMarked() override { m_connection->exec("RELEASE SAVEPOINT lumo_unit"); }
+    void undoMarked() override { m_connection->exec("ROLLBACK TO SAVEPOINT lumo_unit; RELEASE SAVEPOINT lumo_unit"); }
+
     void commit() override
     {
         m_connection->exec("COMMIT");

@@ -36,6 +36,15 @@ void readHead(const std::u16string& reply, ProcessOutcome& outcome)
     if (type != document.MemberEnd() && type->value.IsInt()) outcome.responseType = type->value.GetInt();
 }
 
+ProcessOutcome successOutcome(std::u16string response, int32_t requestType)
+{
+    ProcessOutcome outcome;
+    outcome.response = std::move(response);
+    outcome.requestType = requestType;
+    outcome.responseType = successResponseType(requestType);
+    return outcome;
+}
+
 ReplyRecord claimOf(const ExactlyOnceKey& key, const SWCharString& user, int32_t requestType, int64_t now)
 {
     ReplyRecord claim;
@@ -55,7 +64,8 @@ RequestProcessor::RequestProcessor(CommentStore& store, ProcessorSettings settin
       m_clock(clock ? std::move(clock) : Clock(&lumo_session::nowMilliseconds)),
       m_reader(m_settings.limits),
       m_verifier(m_settings.tokenSecret),
-      m_policy(m_settings.authorization, m_settings.administrators)
+      m_policy(m_settings.authorization, m_settings.administrators),
+      m_writes(store, m_settings.beforeCommit)
 {
 }
 
@@ -118,44 +128,55 @@ ProcessOutcome RequestProcessor::runInTransaction(const CommentaryRequest& reque
                                                   const std::optional<ExactlyOnceKey>& key, int64_t now,
                                                   std::chrono::steady_clock::time_point arrived)
 {
-    const bool writes = changesStorage(request.requestType);
-    const bool exactlyOnce = writes && key.has_value();
-    // A claim can only fail to find its reply when a purge removed the row in
-    // between; the second round then claims it afresh.
-    for (int round = 0; round < 2; ++round) {
-        std::unique_ptr<StoreTransaction> transaction = writes ? m_store.beginWrite() : m_store.beginRead();
-        if (exactlyOnce && !transaction->claimReply(claimOf(*key, user, request.requestType, now))) {
-            std::optional<ReplyRecord> recorded = transaction->storedReply(key->key);
-            transaction.reset();  // rolls back: nothing changed
-            if (!recorded) continue;
-            // The key belongs to another user's or another kind of request:
-            // its reply is not handed over and this request does not run.
-            if (recorded->userName != user || recorded->requestType != request.requestType)
-                return errorOutcome(ServerError::make(ErrorKind::RetentionIdReused), request.requestType);
-            ProcessOutcome outcome;
-            outcome.response = std::move(recorded->reply);
-            outcome.requestType = request.requestType;
-            outcome.replayed = true;
-            readHead(outcome.response, outcome);
-            return outcome;
-        }
-
+    ProcessOutcome outcome;
+    if (!changesStorage(request.requestType)) {
+        std::unique_ptr<StoreTransaction> transaction = m_store.beginRead();
         OperationResult result = CommentOperations(*transaction, m_policy).run(request, user, now);
-        if (!result.ok) return errorOutcome(result.error, request.requestType);  // rolled back
-        if (exactlyOnce) transaction->recordReply(key->key, result.response);
-        if (writes && m_settings.beforeCommit) m_settings.beforeCommit();
-        if (m_settings.requestDeadlineMs > 0 &&
-            std::chrono::steady_clock::now() - arrived > std::chrono::milliseconds(m_settings.requestDeadlineMs))
-            throw StoreBusy("the request's deadline passed before its commit");
-        transaction->commit();
-
-        ProcessOutcome outcome;
-        outcome.response = std::move(result.response);
-        outcome.requestType = request.requestType;
-        outcome.responseType = successResponseType(request.requestType);
-        return outcome;
+        return result.ok ? successOutcome(std::move(result.response), request.requestType)
+                         : errorOutcome(result.error, request.requestType);
     }
-    throw StoreError("reply row vanished twice while claiming it");
+    const auto deadline = m_settings.requestDeadlineMs > 0
+                              ? arrived + std::chrono::milliseconds(m_settings.requestDeadlineMs)
+                              : std::chrono::steady_clock::time_point::max();
+    m_writes.run([&](StoreTransaction& transaction) { return write(transaction, request, user, key, now, outcome); },
+                 deadline);
+    return outcome;
+}
+
+// The write of one request inside its unit of a write transaction.  A request
+// that carries an exactly-once key first claims the key; when the key is
+// taken, the request is answered from the reply table (or refused) and
+// nothing runs.
+GroupCommit::Verdict RequestProcessor::write(StoreTransaction& transaction, const CommentaryRequest& request,
+                                             const SWCharString& user, const std::optional<ExactlyOnceKey>& key,
+                                             int64_t now, ProcessOutcome& outcome)
+{
+    if (key && !transaction.claimReply(claimOf(*key, user, request.requestType, now))) {
+        std::optional<ReplyRecord> recorded = transaction.storedReply(key->key);
+        // Only a purge between the claim and the look-up removes the row;
+        // the key is then claimed afresh.
+        if (!recorded) return GroupCommit::Verdict::Again;
+        // The key belongs to another user's or another kind of request: its
+        // reply is not handed over and this request does not run.
+        if (recorded->userName != user || recorded->requestType != request.requestType) {
+            outcome = errorOutcome(ServerError::make(ErrorKind::RetentionIdReused), request.requestType);
+            return GroupCommit::Verdict::Undo;
+        }
+        outcome = ProcessOutcome();
+        outcome.response = std::move(recorded->reply);
+        outcome.requestType = request.requestType;
+        outcome.replayed = true;
+        readHead(outcome.response, outcome);
+        return GroupCommit::Verdict::Undo;
+    }
+    OperationResult result = CommentOperations(transaction, m_policy).run(request, user, now);
+    if (!result.ok) {
+        outcome = errorOutcome(result.error, request.requestType);
+        return GroupCommit::Verdict::Undo;
+    }
+    if (key) transaction.recordReply(key->key, result.response);
+    outcome = successOutcome(std::move(result.response), request.requestType);
+    return GroupCommit::Verdict::Keep;
 }
 
 void RequestProcessor::maybePurge(int64_t now)

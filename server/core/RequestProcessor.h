@@ -3,7 +3,8 @@
 //   2. check the kind's rules (RequestRules);
 //   3. check the logon token (TokenVerifier);
 //   4. run the operation in one store transaction, authorized by the
-//      AccessPolicy.  A request that changes storage and carries an
+//      AccessPolicy (writes of concurrent requests may share a transaction:
+//      GroupCommit).  A request that changes storage and carries an
 //      exactly-once key first claims the key in the reply table, with the
 //      caller and the request kind; when the key is already there, the
 //      recorded reply is answered if it was claimed by the same user for the
@@ -38,6 +39,7 @@
 #include "server/core/AccessPolicy.h"
 #include "server/core/CommentStore.h"
 #include "server/core/CommentaryRequest.h"
+#include "server/core/GroupCommit.h"
 #include "server/core/RequestReader.h"
 #include "server/core/TokenVerifier.h"
 
@@ -112,6 +114,9 @@ private:
     ProcessOutcome runInTransaction(const CommentaryRequest& request, const SWCharString& user,
                                     const std::optional<ExactlyOnceKey>& key, int64_t now,
                                     std::chrono::steady_clock::time_point arrived);
+    GroupCommit::Verdict write(StoreTransaction& transaction, const CommentaryRequest& request,
+                               const SWCharString& user, const std::optional<ExactlyOnceKey>& key, int64_t now,
+                               ProcessOutcome& outcome);
     void maybePurge(int64_t now);
 
     CommentStore& m_store;
@@ -120,6 +125,7 @@ private:
     RequestReader m_reader;
     TokenVerifier m_verifier;
     AccessPolicy m_policy;
+    GroupCommit m_writes;
     std::atomic<int64_t> m_lastPurgeMs{0};
     ProcessObserver* m_observer = nullptr;
 };

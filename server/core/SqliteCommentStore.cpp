@@ -329,6 +329,14 @@ public:
         return m_connection->changes();
     }
 
+    void mark() override { m_connection->run("SAVEPOINT lumo_unit"); }
+    void keepMarked() override { m_connection->run("RELEASE lumo_unit"); }
+    void undoMarked() override
+    {
+        m_connection->run("ROLLBACK TO lumo_unit");
+        m_connection->run("RELEASE lumo_unit");
+    }
+
     void commit() override
     {
         m_connection->run("COMMIT");

@@ -5,7 +5,8 @@
 // exactly-once check on the reply table is atomic across processes; readers
 // run beside writers (WAL).  Durability: WAL with synchronous=NORMAL, so a
 // committed change survives a killed process but not a power cut.  The WAL
-// is checkpointed off the request path (SqliteCheckpointer).
+// is checkpointed off the request path (SqliteCheckpointer), and since write
+// transactions run one at a time, concurrent writes share them (GroupCommit).
 #pragma once
 
 #include <memory>
@@ -36,6 +37,7 @@ public:
     std::unique_ptr<StoreTransaction> beginRead() override;
     int64_t purgeReplies(int64_t nowMs, int64_t createdBeforeMs) override;
     const char* kind() const override { return "sqlite"; }
+    bool serializesWrites() const override { return true; }
 
     // Pool hand-out and return, for the transactions.
     std::unique_ptr<SqliteConnection> acquire();
