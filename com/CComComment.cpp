@@ -2,37 +2,22 @@
 
 #include "platform/foundation/SWCharStringConv.h"
 
-// {EF39A42A-7969-4A18-B020-0D0E8D996105}
-extern "C" const IID IID_CComCommentIdentity = {
-    0xef39a42a, 0x7969, 0x4a18, {0xb0, 0x20, 0x0d, 0x0e, 0x8d, 0x99, 0x61, 0x05}};
-
 static constexpr char kTraceArea[] = "CComComment";
 
 CComComment::CComComment()
 {
     SetObjectLocale(kDefaultObjectLocale);
     m_pComment = std::make_shared<Record>();
+    LiveComments::Add(this);
 }
 
-CComComment::~CComComment() = default;
+CComComment::~CComComment() { LiveComments::Remove(this); }
 
 HRESULT CComComment::AttachModel(std::shared_ptr<Record> record) noexcept
 {
     if (!record) return E_POINTER;
     m_pComment = std::move(record);
     return S_OK;
-}
-
-CComComment* CComComment::FromInterface(ISComment* comment) noexcept
-{
-    if (!comment) return nullptr;
-    ISComment* own = nullptr;
-    if (FAILED(comment->QueryInterface(IID_CComCommentIdentity, reinterpret_cast<void**>(&own))) || !own)
-        return nullptr;
-    // Only this class answers the identifier, with its own ISComment part.
-    CComComment* object = static_cast<CComComment*>(own);
-    own->Release();
-    return object;
 }
 
 // --- ISComment ------------------------------------------------------------

@@ -9,15 +9,11 @@
 
 #include <memory>
 
+#include "com/sdk/scomliveobjects.h"
 #include "com/sdk/scomobjectbase.h"
 #include "model/LumoCommentaryService_Nexa_API.h"
 #include "module/LumoCommentary.h"
 #include "module/LumoCommentaryResource.h"
-
-// Module-private identifier under which a comment object answers with its
-// own ISComment pointer; it lets the module find the CComComment behind an
-// ISComment and refuse comments implemented elsewhere (FromInterface).
-extern "C" const IID IID_CComCommentIdentity;
 
 class CComComment : public SComObjectBase,
                     public CComCoClass<CComComment, &CLSID_Comment>,
@@ -36,7 +32,6 @@ public:
         COM_INTERFACE_ENTRY(IDispatch)
         COM_INTERFACE_ENTRY(ISupportErrorInfo)
         SCOM_INTERFACE_ENTRY_MARSHALER()
-        COM_INTERFACE_ENTRY_IID(IID_CComCommentIdentity, ISComment)
     END_COM_MAP()
 
     // ISComment, in the order of the interface.
@@ -94,10 +89,12 @@ public:
     HRESULT AttachModel(std::shared_ptr<Record> record) noexcept;
 
     // The comment object behind an ISComment of this module, or null for a
-    // null pointer or a comment implemented elsewhere.  Borrowed: the caller's
-    // reference on comment keeps it alive.
-    static CComComment* FromInterface(ISComment* comment) noexcept;
+    // null pointer or a comment implemented elsewhere (SComLiveObjects).
+    // Borrowed: the caller's reference on comment keeps it alive.
+    static CComComment* FromInterface(ISComment* comment) noexcept { return LiveComments::Find(comment); }
 
 private:
+    using LiveComments = SComLiveObjects<CComComment, ISComment>;
+
     std::shared_ptr<Record> m_pComment;
 };

@@ -7,13 +7,8 @@
 #include <cstdint>
 
 #include "com/CComCommentRequestImpl.h"
+#include "com/sdk/scomliveobjects.h"
 #include "platform/foundation/SIArray.h"
-
-// Module-private identifier under which a hide request answers with its own
-// ISHideCommentRequest pointer; it lets the service object find the object
-// behind an interface (FromInterface) and refuse requests implemented
-// elsewhere.
-extern "C" const IID IID_CComHideCommentRequestIdentity;
 
 class CComHideCommentRequest
     : public CComCommentRequestImpl<CComHideCommentRequest, ISHideCommentRequest, &CLSID_HideCommentRequest,
@@ -29,7 +24,6 @@ public:
         COM_INTERFACE_ENTRY(IDispatch)
         COM_INTERFACE_ENTRY(ISupportErrorInfo)
         SCOM_INTERFACE_ENTRY_MARSHALER()
-        COM_INTERFACE_ENTRY_IID(IID_CComHideCommentRequestIdentity, ISHideCommentRequest)
     END_COM_MAP()
 
     // ISHideCommentRequest: appends any 32-bit id, negative ones and repeats
@@ -41,11 +35,16 @@ public:
     // The comment-id list itself, in the order of addition.
     const SIArray<int32_t>& GetCommentIdList() const noexcept { return m_commentIdList; }
 
-    // The hide request behind an interface of this module, or null for a null
-    // pointer or any other object.  Borrowed: the caller's reference keeps it
-    // alive.
-    static CComHideCommentRequest* FromInterface(IUnknown* request) noexcept;
+    // The hide request behind a request interface of this module, or null for
+    // a null pointer or any other object (SComLiveObjects).  Borrowed: the
+    // caller's reference keeps it alive.
+    static CComHideCommentRequest* FromInterface(ISCommentRequest* request) noexcept
+    {
+        return LiveHideRequests::Find(request);
+    }
 
 private:
+    using LiveHideRequests = SComLiveObjects<CComHideCommentRequest, ISHideCommentRequest>;
+
     SIArray<int32_t> m_commentIdList;
 };
