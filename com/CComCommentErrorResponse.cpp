@@ -9,7 +9,7 @@ STDMETHODIMP CComCommentErrorResponse::get_ErrorCode(BSTR* pErr) noexcept
 try {
     SCOM_METHOD("CComCommentErrorResponse::get_ErrorCode");
     SCOM_CHECK_OUT(pErr, "pErr");
-    if (!GetModel()) return OLE_E_BLANK;
+    if (!GetModel()) return ReportNotInitialised();
     SCOM_STORE_BSTR(pErr, GetModel()->getErrorCode());
     SCOM_RETURN_VALUE(static_cast<const char16_t*>(*pErr));
 }

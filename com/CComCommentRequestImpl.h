@@ -50,12 +50,13 @@ public:
     // values handed out are not traced.
 
     // The fixed kind of the class, whatever the request holds.
-    // Design decision: a null result pointer returns E_POINTER without an
-    // error report and without an exit line (this getter makes no frame check).
+    // Design decision: a null result pointer returns E_POINTER, reported with
+    // a message of its own but without the frame's assertion and without an
+    // exit line (this getter makes no frame check).
     STDMETHOD(get_RequestType)(CommentRequestType* reqType) noexcept override
     try {
         SCOM_CLASS_METHOD(T, "get_RequestType");
-        if (!reqType) return E_POINTER;
+        if (!reqType) return ReportFailure(lumo_messages::kInvalidPointer, E_POINTER);
         *reqType = kRequestType;
         SCOM_RETURN_OK();
     }
@@ -66,7 +67,7 @@ public:
     STDMETHOD(get_Comment)(ISComment** ptrComment) noexcept override
     try {
         SCOM_CLASS_METHOD(T, "get_Comment");
-        if (!ptrComment) return E_POINTER;
+        if (!ptrComment) return ReportFailure(lumo_messages::kInvalidPointer, E_POINTER);
         ISComment* comment = m_comment.Get();
         if (comment) comment->AddRef();
         *ptrComment = comment;
@@ -103,6 +104,14 @@ public:
         SCOM_RETURN_VALUE(TextAt(jsonString));
     }
     SCOM_CATCH_ALL
+
+protected:
+    // A failure the class chooses itself, reported with the class as source,
+    // its own interface and the message given (SComReportFailure).
+    static HRESULT ReportFailure(uint32_t messageNumber, HRESULT hr) noexcept
+    {
+        return SComReportFailure(*pclsid, *piid, messageNumber, hr);
+    }
 
 private:
     // The text at a result pointer for a trace line.

@@ -37,14 +37,14 @@ public:
     // The three getters run in the frame: "[-]\t" on entry, "[0]\t[<value>]"
     // on exit, a null pointer reported by the frame.
     // Design decision: before the first Init there is no model; a getter then
-    // returns OLE_E_BLANK (after the frame's pointer check), writes nothing
-    // and traces no exit line.
+    // returns OLE_E_BLANK (after the frame's pointer check), reported with a
+    // message of its own, writes nothing and traces no exit line.
 
     STDMETHOD(get_StatusCode)(LONG* pStatus) noexcept override
     try {
         SCOM_CLASS_METHOD(T, "get_StatusCode");
         SCOM_CHECK_OUT(pStatus, "pStatus");
-        if (!m_model) return OLE_E_BLANK;
+        if (!m_model) return ReportNotInitialised();
         *pStatus = m_model->getStatusCode();
         SCOM_RETURN_VALUE(static_cast<long>(*pStatus));
     }
@@ -54,7 +54,7 @@ public:
     try {
         SCOM_CLASS_METHOD(T, "get_Description");
         SCOM_CHECK_OUT(pDesc, "pDesc");
-        if (!m_model) return OLE_E_BLANK;
+        if (!m_model) return ReportNotInitialised();
         SCOM_STORE_BSTR(pDesc, m_model->getDescription());
         SCOM_RETURN_VALUE(static_cast<const char16_t*>(*pDesc));
     }
@@ -65,7 +65,7 @@ public:
     try {
         SCOM_CLASS_METHOD(T, "get_ResponseType");
         SCOM_CHECK_OUT(pRespType, "pRespType");
-        if (!m_model) return OLE_E_BLANK;
+        if (!m_model) return ReportNotInitialised();
         *pRespType = static_cast<CommentResponseType>(m_model->getResponseType());
         SCOM_RETURN_VALUE(static_cast<int>(*pRespType));
     }
@@ -81,13 +81,24 @@ public:
             m_model = std::make_shared<Model>(SComBstrText(jsonString));
             return S_OK;
         } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+            return SComClearErrorInfo(E_OUTOFMEMORY);
         } catch (...) {
-            return E_UNEXPECTED;
+            return SComClearErrorInfo(E_UNEXPECTED);
         }
     }
 
 protected:
+    // A failure the class chooses itself, reported with the class as source,
+    // its own interface and the message given (SComReportFailure).
+    static HRESULT ReportFailure(uint32_t messageNumber, HRESULT hr) noexcept
+    {
+        return SComReportFailure(*pclsid, *piid, messageNumber, hr);
+    }
+    static HRESULT ReportNotInitialised() noexcept
+    {
+        return ReportFailure(lumo_messages::kNotInitialised, OLE_E_BLANK);
+    }
+
     // The model of the last Init; null before the first.
     const std::shared_ptr<Model>& GetModel() const noexcept { return m_model; }
 

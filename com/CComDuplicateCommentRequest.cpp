@@ -5,12 +5,12 @@ CComDuplicateCommentRequest::CComDuplicateCommentRequest() = default;
 CComDuplicateCommentRequest::~CComDuplicateCommentRequest() = default;
 
 // An exact copy of the target (same length in bytes); null stays null.
-// Design decision: a null result pointer returns E_POINTER without an error
-// report (this getter makes no frame check).
+// Design decision: a null result pointer returns E_POINTER, reported with a
+// message of its own (this getter makes no frame check).
 STDMETHODIMP CComDuplicateCommentRequest::get_TargetDocumentCUID(BSTR* targetDocCuid) noexcept
 try {
     SCOM_METHOD("CComDuplicateCommentRequest::get_TargetDocumentCUID");
-    if (!targetDocCuid) return E_POINTER;
+    if (!targetDocCuid) return ReportFailure(lumo_messages::kInvalidPointer, E_POINTER);
     BSTR copy = nullptr;
     if (const BSTR target = m_targetDocCuid.Get()) {
         copy = SysAllocStringByteLen(reinterpret_cast<const char*>(target), SysStringByteLen(target));

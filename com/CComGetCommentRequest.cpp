@@ -6,18 +6,27 @@
 
 namespace {
 
+HRESULT ReportGetRequestFailure(uint32_t messageNumber, HRESULT hr) noexcept
+{
+    return SComReportFailure(CLSID_GetCommentRequest, IID_ISGetCommentRequest, messageNumber, hr);
+}
+
 // Hands out a new object of class View attached to the record at index, with
 // the caller's only reference.
-// Design decision: a null result pointer gives E_POINTER and an index outside
-// 0 .. count-1 gives DISP_E_BADINDEX (the result pointer cleared); in both
-// cases no object is created.
+// Design decision: an index outside 0 .. count-1 gives DISP_E_BADINDEX (the
+// result pointer cleared, the failure reported) and creates no object.  A
+// null result pointer with a valid index leaves nothing to hand out to: S_OK,
+// and no object is made.
 template <class View, class ViewInterface, class Record>
 HRESULT HandOutView(const std::vector<std::shared_ptr<Record>>& list, int index, REFIID riid,
                     ViewInterface** result) noexcept
 {
-    if (!result) return E_POINTER;
+    if (index < 0 || static_cast<size_t>(index) >= list.size()) {
+        if (result) *result = nullptr;
+        return ReportGetRequestFailure(lumo_messages::kIndexOutOfRange, DISP_E_BADINDEX);
+    }
+    if (!result) return S_OK;
     *result = nullptr;
-    if (index < 0 || static_cast<size_t>(index) >= list.size()) return DISP_E_BADINDEX;
     CComObject<View>* view = nullptr;
     HRESULT hr = CComObject<View>::CreateInstance(&view);
     if (FAILED(hr)) return hr;
@@ -31,7 +40,7 @@ HRESULT HandOutView(const std::vector<std::shared_ptr<Record>>& list, int index,
 template <class Record>
 HRESULT WriteCount(const std::vector<std::shared_ptr<Record>>& list, int* count) noexcept
 {
-    if (!count) return E_POINTER;
+    if (!count) return ReportGetRequestFailure(lumo_messages::kInvalidPointer, E_POINTER);
     *count = static_cast<int>(list.size());
     return S_OK;
 }
@@ -43,7 +52,7 @@ CComGetCommentRequest::CComGetCommentRequest() = default;
 CComGetCommentRequest::~CComGetCommentRequest() = default;
 
 // Design decision: the two Add methods refuse a null object with E_POINTER
-// and leave the list unchanged; a sort parameter or qualifier of another
+// (reported) and leave the list unchanged; a sort parameter or qualifier of another
 // implementation is read through its interface like one of ours.  The values
 // are preset to 0 (and the empty text), which stays when a getter fails: its
 // result is not examined.
@@ -51,7 +60,7 @@ CComGetCommentRequest::~CComGetCommentRequest() = default;
 STDMETHODIMP CComGetCommentRequest::AddSortParam(ISSortParam* SortParam) noexcept
 try {
     SCOM_METHOD("CComGetCommentRequest::AddSortParam");
-    if (!SortParam) return E_POINTER;
+    if (!SortParam) return ReportFailure(lumo_messages::kNullArgument, E_POINTER);
     SortAttributeType attribute = SORTATTRIBUTE_LASTMODIFIEDTIME;
     SortOrderType order = SORTORDER_ASCENDING;
     SortParam->get_SortAttribute(&attribute);
@@ -64,7 +73,7 @@ SCOM_CATCH_ALL
 STDMETHODIMP CComGetCommentRequest::AddCommentQualifier(ISCommentQualifier* commentQf) noexcept
 try {
     SCOM_METHOD("CComGetCommentRequest::AddCommentQualifier");
-    if (!commentQf) return E_POINTER;
+    if (!commentQf) return ReportFailure(lumo_messages::kNullArgument, E_POINTER);
     CommentQualifierAttributeType attribute = COMMENTQUALIFIERATTRIBUTE_TOP;
     ScopedBstr value;
     commentQf->get_CommentQualifierAttribute(&attribute);
@@ -93,7 +102,7 @@ try {
 SCOM_CATCH_ALL
 
 // Design decision: the two counts return E_POINTER for a null result pointer,
-// without an error report (they make no frame check).
+// reported with a message of their own (they make no frame check).
 
 STDMETHODIMP CComGetCommentRequest::get_SortParamCount(int* count) noexcept
 try {

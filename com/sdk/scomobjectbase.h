@@ -41,6 +41,7 @@
 #include "platform/com/ReportTessarError.h"
 #include "platform/foundation/SLogger.h"
 #include "platform/foundation/SResManager.h"
+#include "platform/foundation/SResString.h"
 #include "platform/foundation/SString.h"
 #include "platform/foundation/STrace.h"
 #include "platform/framework/JTCAdoptCurrentThread.h"
@@ -117,6 +118,24 @@ void SComTraceMethodLine(const char* area, int line, const char16_t* direction, 
 // then ReportTessarError(GUID_NULL, GUID_NULL, 42505, {}, E_POINTER).
 HRESULT SComReportInvalidPointer(const char* area, int line, const char* message) noexcept;
 
+// Clears the thread's error information and returns hr.
+inline HRESULT SComClearErrorInfo(HRESULT hr) noexcept
+{
+    SetErrorInfo(0, nullptr);
+    return hr;
+}
+
+// A failure an object chooses itself, without a frame check behind it (a
+// response used before Init, an index outside a list, a null pointer where
+// the method makes no frame check): reported through ReportTessarError with
+// the class's CLSID, its own interface and a message of its own, so that a
+// client never reads the error information of an earlier call.  No assertion,
+// no trace line.
+inline HRESULT SComReportFailure(REFCLSID clsid, REFIID iid, uint32_t messageNumber, HRESULT hr) noexcept
+{
+    return ReportTessarError(clsid, iid, messageNumber, SIArray<SWCharString>(), hr);
+}
+
 // The text of a BSTR up to its first NUL; a null BSTR is the empty text.
 inline SWCharString SComBstrText(BSTR text) { return SWCharString(static_cast<const char16_t*>(text)); }
 
@@ -180,7 +199,8 @@ inline HRESULT SComAllocBstr(const SWCharString& text, BSTR* out) noexcept
 // automation method.  Design decision: memory exhaustion inside a method
 // returns E_OUTOFMEMORY (with the object unchanged where the failure came
 // before the store); anything else, which no method of this module raises,
-// returns E_UNEXPECTED.
+// returns E_UNEXPECTED.  Either clears the thread's error information, which
+// would otherwise describe an earlier call.
 #define SCOM_CATCH_ALL                                                                            \
-    catch (const std::bad_alloc&) { return E_OUTOFMEMORY; }                                       \
-    catch (...) { return E_UNEXPECTED; }
+    catch (const std::bad_alloc&) { return SComClearErrorInfo(E_OUTOFMEMORY); }                   \
+    catch (...) { return SComClearErrorInfo(E_UNEXPECTED); }

@@ -14,6 +14,9 @@ using namespace lumo_messages;
 // Substitution texts: %1, %2 ... as the reporting code passes them.
 constexpr Entry kCatalog[] = {
     {kInvalidPointer, u"Invalid pointer: a required output parameter was not supplied."},
+    {kNotInitialised, u"The response holds no reply yet: call Init with the reply text first."},
+    {kIndexOutOfRange, u"The index is outside the list."},
+    {kNullArgument, u"A required object argument was not supplied."},
     {kUnknownException, u"An unknown exception occurred."},
     {kManualRetryNeeded, u"The commentary service (%1) did not answer after all retries; please try again."},
     {kReconnectFailed, u"Could not reconnect to another commentary server (%2): %1"},

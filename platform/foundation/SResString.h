@@ -32,6 +32,10 @@ private:
 // The message numbers the system itself uses.
 namespace lumo_messages {
 constexpr uint32_t kInvalidPointer = 42505;
+// Failures an automation object chooses itself, without a frame check.
+constexpr uint32_t kNotInitialised = 42506;
+constexpr uint32_t kIndexOutOfRange = 42507;
+constexpr uint32_t kNullArgument = 42508;
 constexpr uint32_t kUnknownException = 50213;
 constexpr uint32_t kManualRetryNeeded = 61310;
 constexpr uint32_t kReconnectFailed = 61311;
