@@ -1,5 +1,13 @@
 #include "com/CComDuplicateCommentSuccessResponse.h"
 
+#include "platform/foundation/SDateTime.h"
+#include "platform/foundation/SLogger.h"
+
+// Tracing and time rendering stay available for the whole life of this
+// source's static objects.
+static TraceLogInitExit s_traceLogInitExit;
+static SimpleTimeInitExit s_simpleTimeInitExit;
+
 CComDuplicateCommentSuccessResponse::CComDuplicateCommentSuccessResponse() = default;
 
 CComDuplicateCommentSuccessResponse::~CComDuplicateCommentSuccessResponse() = default;

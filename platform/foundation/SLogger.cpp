@@ -128,7 +128,10 @@ void SLogger::Terminate()
     if (s.initCount == 0 || --s.initCount > 0) return;
     if (s.file) std::fflush(s.file);
     closeFileLocked(s);
-    s.config.file.clear();
+    // Tracing is off from now on: no line is built only to be dropped.
+    s.config = STraceConfig();
+    s_level = s.config.level;
+    s_allAreas = true;
 }
 
 void SLogger::Configure(const STraceConfig& config)

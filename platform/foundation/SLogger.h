@@ -53,7 +53,8 @@ extern std::atomic<bool> g_STraceOff;
 class SLogger {
 public:
     // Counted: the first Initialize reads the environment, the last Terminate
-    // closes the trace file.  Both may be called from static guards.
+    // closes the trace file and switches tracing off.  Both may be called
+    // from static guards.
     static void Initialize();
     static void Terminate();
 
