@@ -150,7 +150,8 @@ void Comment::JsonLayout::readSlot(Comment& comment, int slot, const Value& valu
         if (value.IsInt64()) comment.m_creationTimestamp = value.GetInt64();
         break;
     default:
-        if (value.IsString()) (comment.*kTexts[slot].field).str().assign(value.GetString(), value.GetStringLength());
+        // Assigned as a NUL-terminated wide string: an escaped U+0000 ends it.
+        if (value.IsString()) (comment.*kTexts[slot].field).str().assign(value.GetString());
         break;
     }
 }

@@ -62,6 +62,6 @@ bool lumo_json::getString(const Value& object, const char16_t* name, std::u16str
 {
     const Value* value = findMember(object, name);
     if (!value || !value->IsString()) return false;
-    out.assign(value->GetString(), value->GetStringLength());
+    out.assign(value->GetString());
     return true;
 }

@@ -78,6 +78,8 @@ const Value* findMember(const Value& object, const char16_t* name);
 // the member exists and has exactly the expected JSON type: an integer
 // without fraction or exponent inside the type's range, or a string.  An
 // absent member, null and any other type return false and leave out alone.
+// A string is taken as a NUL-terminated wide string: an escaped "\u0000"
+// ends it, and what follows is dropped.
 bool getInt32(const Value& object, const char16_t* name, int32_t& out);
 bool getInt64(const Value& object, const char16_t* name, int64_t& out);
 bool getString(const Value& object, const char16_t* name, std::u16string& out);
