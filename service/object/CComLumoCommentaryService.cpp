@@ -294,8 +294,11 @@ STDMETHODIMP CComLumoCommentaryService::DuplicateComments(ISCommentRequest* comm
 // of the six request interfaces, all usable as an ISCommentRequest), the
 // operation runs through its vtable entry, and a failure is reported the way
 // the type library's dispatch reports it (DISP_E_EXCEPTION with the error
-// information).  Anything else, and an argument that is no request at all,
-// goes to the type library as usual.
+// information).  An argument that is neither a request object nor Nothing
+// is refused with DISP_E_TYPEMISMATCH (the argument's position in argerr),
+// as the type library's dispatch refuses an argument of the wrong type.
+// Every other member, and a call of an operation in any other form (a
+// property get, named or more arguments), goes to the type library as usual.
 
 CComLumoCommentaryService::Operation CComLumoCommentaryService::OperationOf(DISPID member) noexcept
 {

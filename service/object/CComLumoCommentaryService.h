@@ -54,8 +54,9 @@ public:
     STDMETHOD(HideComments)(ISCommentRequest* commentReq, ISCommentResponse** commentResp) noexcept override;
     STDMETHOD(DuplicateComments)(ISCommentRequest* commentReq, ISCommentResponse** commentResp) noexcept override;
 
-    // IDispatch: the six operations are answered here when a script calls
-    // them (see the source); everything else goes to the type library.
+    // IDispatch: the six operations called by name are answered here (see
+    // the source), an argument that is no request object with
+    // DISP_E_TYPEMISMATCH; every other member goes to the type library.
     STDMETHOD(Invoke)(DISPID member, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* excepinfo, UINT* argerr) noexcept override;
 
