@@ -1,6 +1,7 @@
 #include "server/core/RequestReader.h"
 
 #include <string>
+#include <string_view>
 
 #include "model/JsonSupport.h"
 #include "server/core/Utf16Text.h"
@@ -63,6 +64,30 @@ std::string join(const std::string& prefix, const char* key)
 std::string indexed(const std::string& path, std::size_t index)
 {
     return path + "[" + std::to_string(index) + "]";
+}
+
+// RapidJSON refuses an escaped high surrogate that no escaped low surrogate
+// follows, which would make the whole text malformed (101).  Such an escape is
+// rewritten as that of a lone low surrogate (\uD8xx becomes \uDCxx), which
+// the parser keeps as one code unit, so that the member holding it is refused
+// as ill-formed text (106) like any other lone surrogate.
+bool isEscapeIn(const std::u16string& text, std::size_t at, std::u16string_view secondDigits)
+{
+    return at + 5 < text.size() && text[at] == u'\\' && text[at + 1] == u'u' &&
+           (text[at + 2] == u'D' || text[at + 2] == u'd') && secondDigits.find(text[at + 3]) != std::u16string_view::npos;
+}
+
+std::u16string withLoneHighSurrogateEscapesAsLow(const char16_t* text, std::size_t length)
+{
+    std::u16string copy(text, length);
+    bool inString = false;
+    for (std::size_t i = 0; i < copy.size(); ++i) {
+        if (copy[i] == u'"') inString = !inString;
+        if (!inString || copy[i] != u'\\') continue;
+        if (isEscapeIn(copy, i, u"89abAB") && !isEscapeIn(copy, i + 6, u"cdefCDEF")) copy[i + 3] = u'C';
+        ++i;  // the escaped character
+    }
+    return copy;
 }
 
 class Reader {
@@ -257,6 +282,11 @@ ReadResult readTopObject(const char16_t* text, std::size_t length, const Request
         lumo_json::Document document;
         CountedStream stream(text, length);
         document.ParseStream<rapidjson::kParseIterativeFlag>(stream);
+        if (document.GetParseError() == rapidjson::kParseErrorStringUnicodeSurrogateInvalid) {
+            const std::u16string rewritten = withLoneHighSurrogateEscapesAsLow(text, length);
+            CountedStream again(rewritten.data(), rewritten.size());
+            document.ParseStream<rapidjson::kParseIterativeFlag>(again);
+        }
         if (document.HasParseError() || !document.IsObject()) fail(ErrorKind::NotJsonObject);
 
         readObject(Reader(limits), document, result);

@@ -113,6 +113,7 @@ TEST(ServerReader, RejectsEveryMalformedOrMistypedRequest)
         {withUnit(add + "{\"appName\":\"a", 0xD800, "\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.appName"},
         {withUnit(add + "{\"appName\":\"a", 0xDC00, "b\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.appName"},
         {u16(add + "{\"optionKey4\":\"a\\u0000\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.optionKey4"},
+        {u16(add + "{\"text\":\"a\\ud800\",\"appName\":\"\\uDBFF\\u0041\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.text"},
         {u16(get + "\"qualifiers\":[]}"), "CMNTRY 102", "Missing member: sortparams"},
         {u16(get + "\"sortparams\":[1],\"qualifiers\":[]}"), "CMNTRY 103", "Wrong type of member: sortparams[0]"},
         {u16(get + "\"sortparams\":[{\"sortattribute\":0}],\"qualifiers\":[]}"), "CMNTRY 102",
