@@ -58,11 +58,13 @@ bool Connect(ScopedComPtr<ISLumoCommentaryService>& service)
 
 bool AddComment(ISLumoCommentaryService* service, const SWCharString& document, const SWCharString& text)
 {
+    // A request object answers its own interface, which serves wherever an
+    // ISCommentRequest is expected (it derives from it).
     ScopedComPtr<ISComment> comment;
-    ScopedComPtr<ISCommentRequest> request;
+    ScopedComPtr<ISAddCommentRequest> request;
     ScopedComPtr<ISCommentResponse> response;
     if (!Check(Create(u"CorvelEnterprise14.Comment.1", IID_ISComment, comment), "creating a comment") ||
-        !Check(Create(u"CorvelEnterprise14.AddCommentRequest.1", IID_ISCommentRequest, request),
+        !Check(Create(u"CorvelEnterprise14.AddCommentRequest.1", IID_ISAddCommentRequest, request),
                "creating an add request"))
         return false;
     ScopedBstr source(document.c_str()), body(text.c_str());
@@ -85,11 +87,11 @@ bool AddComment(ISLumoCommentaryService* service, const SWCharString& document, 
 bool ListComments(ISLumoCommentaryService* service, const SWCharString& document)
 {
     ScopedComPtr<ISComment> comment;
-    ScopedComPtr<ISCommentRequest> request;
+    ScopedComPtr<ISGetCommentRequest> request;
     ScopedComPtr<ISCommentResponse> response;
     ScopedComPtr<ISGetCommentSuccessResponse> comments;
     if (!Check(Create(u"CorvelEnterprise14.Comment.1", IID_ISComment, comment), "creating a comment") ||
-        !Check(Create(u"CorvelEnterprise14.GetCommentRequest.1", IID_ISCommentRequest, request),
+        !Check(Create(u"CorvelEnterprise14.GetCommentRequest.1", IID_ISGetCommentRequest, request),
                "creating a get request"))
         return false;
     ScopedBstr source(document.c_str());
