@@ -75,36 +75,84 @@ function(lumo_windows_path path outvar)
   set(${outvar} "Z:${_windows}" PARENT_SCOPE)
 endfunction()
 
-# Runs a Winelib test program under Wine in the test's own private prefix.
-# The wrapper creates the prefix, registers the module first when REGISTER
-# names it (a DLL target) or only puts its folder on WINEDLLPATH when
-# DLLPATH does, runs the program, ends the prefix's wineserver and removes
-# the prefix, also when the program fails.
-#   lumo_add_wine_test(NAME PROGRAM [REGISTER dll_target] [DLLPATH dll_target] [ARGS ...])
-function(lumo_add_wine_test name program)
-  cmake_parse_arguments(TEST "" "REGISTER;DLLPATH" "ARGS" ${ARGN})
-  set(_options)
-  if(TEST_REGISTER)
-    list(APPEND _options --register $<TARGET_FILE:${TEST_REGISTER}_stub>)
-  endif()
-  if(TEST_DLLPATH)
-    list(APPEND _options --dllpath $<TARGET_FILE_DIR:${TEST_DLLPATH}_stub>)
-  endif()
-  add_test(NAME ${name}
-    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-test.sh ${_options} ${CMAKE_BINARY_DIR}/prefixes/${name}
-            $<TARGET_FILE:${program}> ${TEST_ARGS} ${TEST_UNPARSED_ARGUMENTS})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+# The prepared Wine prefix that the Winelib tests of one ctest run share, a
+# ctest fixture: winelib.prefix.setup creates it, starts its wineserver and
+# registers the module once (scripts/wine-prefix.sh up); winelib.prefix.cleanup
+# ends exactly that wineserver after the last test that needs it, also when a
+# test fails.  ctest adds both to any selection (-R, -L) of such tests.
+set(LUMO_WINE_SHARED_DIR ${CMAKE_BINARY_DIR}/wine-shared)
+function(lumo_add_wine_prefix_fixture dll_target)
+  add_test(NAME winelib.prefix.setup
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh up ${LUMO_WINE_SHARED_DIR} $<TARGET_FILE:${dll_target}_stub>)
+  add_test(NAME winelib.prefix.cleanup
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh down ${LUMO_WINE_SHARED_DIR})
+  set_tests_properties(winelib.prefix.setup PROPERTIES FIXTURES_SETUP lumo_wine_prefix TIMEOUT 300)
+  set_tests_properties(winelib.prefix.cleanup PROPERTIES FIXTURES_CLEANUP lumo_wine_prefix TIMEOUT 120)
 endfunction()
 
-# Runs a VBScript or JScript file with Wine's cscript against the registered
-# module and compares the script's whole output with the expected text.
-#   lumo_add_wine_script_test(NAME SCRIPT EXPECTED REGISTER dll_target)
-function(lumo_add_wine_script_test name script expected)
-  cmake_parse_arguments(TEST "" "REGISTER" "" ${ARGN})
-  lumo_windows_path(${script} _script)
+# Runs the given tests in the shared prefix: they need the fixture and find
+# the prefix and the module's folder in WINEPREFIX and WINEDLLPATH.
+#   lumo_use_wine_prefix(TEST...)
+function(lumo_use_wine_prefix)
+  set_property(TEST ${ARGN} APPEND PROPERTY FIXTURES_REQUIRED lumo_wine_prefix)
+  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT
+    WINEPREFIX=${LUMO_WINE_SHARED_DIR}/prefix WINEDLLPATH=${CMAKE_LIBRARY_OUTPUT_DIRECTORY} WINEDEBUG=-all
+    WINEDLLOVERRIDES=mscoree,mshtml=)
+endfunction()
+
+# Runs a Winelib test program under Wine (scripts/wine-test.sh) in the shared
+# prefix, or with OWN_PREFIX in a copy of it with a wineserver of its own
+# (for tests that change the registry or the system folder).
+#   lumo_add_wine_test(NAME PROGRAM [OWN_PREFIX] [EXPECT file] [ARGS ...])
+function(lumo_add_wine_test name program)
+  cmake_parse_arguments(TEST "OWN_PREFIX" "EXPECT" "ARGS" ${ARGN})
+  set(_options)
+  if(TEST_OWN_PREFIX)
+    list(APPEND _options --own-prefix ${CMAKE_BINARY_DIR}/prefixes/${name})
+  endif()
+  if(TEST_EXPECT)
+    list(APPEND _options --expect ${TEST_EXPECT})
+  endif()
+  if(TARGET ${program})
+    set(program $<TARGET_FILE:${program}>)
+  endif()
   add_test(NAME ${name}
-    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-test.sh
-            --register $<TARGET_FILE:${TEST_REGISTER}_stub> --expect ${expected}
-            ${CMAKE_BINARY_DIR}/prefixes/${name} cscript //nologo ${_script})
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-test.sh ${_options} ${program} ${TEST_ARGS} ${TEST_UNPARSED_ARGUMENTS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  lumo_use_wine_prefix(${name})
+endfunction()
+
+# A COM test program: the sources with the shared main function
+# (tests/winelib/support/ComTestMain.cpp); LINKS_MODULE for a program that
+# links the module's code instead of only loading the registered DLL.
+#   lumo_com_test_program(NAME [LINKS_MODULE] SOURCES ...)
+function(lumo_com_test_program name)
+  cmake_parse_arguments(PROGRAM "LINKS_MODULE" "" "SOURCES" ${ARGN})
+  lumo_winelib_executable(${name} ${PROGRAM_SOURCES} ${PROJECT_SOURCE_DIR}/tests/winelib/support/ComTestMain.cpp)
+  target_link_libraries(${name} PRIVATE lumo_winelib_gtest ole32 oleaut32 uuid)
+  if(PROGRAM_LINKS_MODULE)
+    target_compile_definitions(${name} PRIVATE LUMO_TEST_LINKS_MODULE)
+    target_link_libraries(${name} PRIVATE lumo_module)
+  endif()
+  add_dependencies(${name} LumoCommentary)
+endfunction()
+
+# Runs a Winelib test program in the shared prefix against a private Naming
+# Service and SERVERS reference servers of the native build, started with the
+# SERVER_OPTIONS by scripts/with-services.sh (free ports on 127.0.0.1, stopped
+# by process id), with the further environment variables of ENV.
+#   lumo_add_wine_services_test(NAME PROGRAM SERVERS n [SERVER_OPTIONS opt...] [ENV VAR=value...] [ARGS ...])
+function(lumo_add_wine_services_test name program)
+  cmake_parse_arguments(TEST "" "SERVERS" "SERVER_OPTIONS;ENV;ARGS" ${ARGN})
+  set(_options)
+  foreach(_option IN LISTS TEST_SERVER_OPTIONS)
+    list(APPEND _options --server-option ${_option})
+  endforeach()
+  add_test(NAME ${name}
+    COMMAND env LUMO_BUILD_DIR=${LUMO_NATIVE_BINARY_DIR} ${TEST_ENV}
+            ${PROJECT_SOURCE_DIR}/scripts/with-services.sh --servers ${TEST_SERVERS}
+            --dir ${CMAKE_CURRENT_BINARY_DIR}/services/${name} ${_options} --
+            ${PROJECT_SOURCE_DIR}/scripts/wine-test.sh $<TARGET_FILE:${program}> ${TEST_ARGS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS e2e)
+  lumo_use_wine_prefix(${name})
 endfunction()

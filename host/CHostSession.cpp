@@ -28,17 +28,23 @@ HRESULT CHostSession::CopyOut(const SWCharString& text, BSTR* out)
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT STDMETHODCALLTYPE CHostSession::GetServerFilter(BSTR* filter) { return CopyOut(m_settings.serverFilter, filter); }
+HRESULT STDMETHODCALLTYPE CHostSession::GetServerFilter(BSTR* filter)
+{
+    return m_failQueries ? E_FAIL : CopyOut(m_settings.serverFilter, filter);
+}
 
 HRESULT STDMETHODCALLTYPE CHostSession::GetLocaleId(LCID* locale)
 {
     if (!locale) return E_POINTER;
-    if (m_failLocale) return E_FAIL;
+    if (m_failQueries) return E_FAIL;
     *locale = m_settings.locale;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE CHostSession::GetClusterName(BSTR* cluster) { return CopyOut(m_settings.cluster, cluster); }
+HRESULT STDMETHODCALLTYPE CHostSession::GetClusterName(BSTR* cluster)
+{
+    return m_failQueries ? E_FAIL : CopyOut(m_settings.cluster, cluster);
+}
 
 HRESULT STDMETHODCALLTYPE CHostSession::GetRequestLogonToken(BSTR* token)
 {

@@ -21,9 +21,9 @@ public:
     // Created with one reference, owned by the caller.
     static CHostSession* Create(const Settings& settings);
 
-    // A session whose locale query fails (the service object then falls back
-    // to the user-default locale).
-    void FailLocaleQuery(bool fail) { m_failLocale = fail; }
+    // A session whose locale and server-selection queries fail (the service
+    // object then falls back to the user-default locale, and cannot connect).
+    void FailQueries(bool fail) { m_failQueries = fail; }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
@@ -74,5 +74,5 @@ private:
 
     std::atomic<ULONG> m_refs{1};
     Settings m_settings;
-    bool m_failLocale = false;
+    bool m_failQueries = false;
 };

@@ -137,17 +137,51 @@ lumo_make_tls() {
 }
 
 # ---------------------------------------------------------------------------
-# Wine.  A private prefix per use; the module's folder on WINEDLLPATH.
+# Wine.  A private prefix per use, with a wineserver started and ended by
+# process id; the module's folder on WINEDLLPATH.
 
 LUMO_WINE_BIN=${LUMO_WINE_BIN:-$LUMO_BUILD_DIR/winelib/bin}
+LUMO_WINESERVER_PID=
 
-# Prepares the prefix $1 (created once, kept between runs), registers the
-# module in it and exports what Wine needs.  lumo_stop_wine ends its server.
+# Starts a persistent wineserver for $WINEPREFIX (the folder is created when
+# missing), its output in $1.  Sets LUMO_WINESERVER_PID and returns once the
+# server accepts clients, so that no Wine command starts a server of its own.
+lumo_start_wineserver() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -f -p >"$1" 2>&1 </dev/null &
+  LUMO_WINESERVER_PID=$!
+  # It listens in its server folder, which is its working folder.
+  for _ in $(seq 300); do
+    [ -S "/proc/$LUMO_WINESERVER_PID/cwd/socket" ] && return 0
+    kill -0 "$LUMO_WINESERVER_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "the wineserver of $WINEPREFIX did not start:" >&2
+  cat "$1" >&2
+  return 1
+}
+
+# Ends the wineserver $1 of $WINEPREFIX together with every Wine process of
+# that prefix (wineserver -k), waiting up to 10 s for it to go; a server that
+# is still there then gets SIGKILL.  A process id that is not a wineserver
+# (gone, or reused) is left alone.
+lumo_stop_wineserver() {
+  local pid=$1
+  [ -n "$pid" ] && grep -qs wineserver "/proc/$pid/cmdline" || return 0
+  wineserver -k >/dev/null 2>&1
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -KILL "$pid" 2>/dev/null || true
+}
+
+# Prepares the prefix $1 (created once, kept between runs): starts its
+# wineserver, registers the module in it and exports what Wine needs.
+# lumo_stop_wine ends that server.
 lumo_prepare_wine() {
   export WINEPREFIX=$1
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLPATH=$LUMO_WINE_BIN${WINEDLLPATH:+:$WINEDLLPATH}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  lumo_start_wineserver "$WINEPREFIX/wineserver.log" || return 1
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     lumo_log "Creating the Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
@@ -160,6 +194,6 @@ lumo_prepare_wine() {
 
 lumo_stop_wine() {
   [ -n "${WINEPREFIX:-}" ] || return 0
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
+  lumo_stop_wineserver "$LUMO_WINESERVER_PID"
+  LUMO_WINESERVER_PID=
 }

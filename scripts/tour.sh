@@ -13,8 +13,8 @@
 #
 # Installs what is missing, builds, starts a private Naming Service and a
 # reference commentary server (SQLite in data/, or $LUMO_DATA_DIR), registers
-# the module in a private Wine prefix (build/wineprefix-tour) and runs the
-# tour through the host program.  Everything it starts is stopped when it ends.
+# the module in a private Wine prefix (build/wineprefix-tour, or
+# $LUMO_WINE_PREFIX) and runs the tour through the host program.  Everything it starts is stopped when it ends.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$LUMO_ROOT"
@@ -49,7 +49,7 @@ if [ "$tls" = 1 ]; then
 fi
 lumo_start_server tour-server "$data/commentary.db" "$data/token-secret" "$data/logs" "${server_options[@]}"
 
-lumo_prepare_wine "$LUMO_BUILD_DIR/wineprefix-tour"
+lumo_prepare_wine "${LUMO_WINE_PREFIX:-$LUMO_BUILD_DIR/wineprefix-tour}"
 
 lumo_log "Running $script"
 wine "$LUMO_WINE_BIN/lumo_host.exe.so" --naming "$LUMO_NAMING" --token-secret-file "$data/token-secret" \

@@ -11,7 +11,14 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <type_traits>
 #include <utility>
+
+// The seam between the trees: Winelib units are built with -fno-short-wchar,
+// so Wine's WCHAR is the char16_t of the native libraries' UTF-16 text and
+// wchar_t keeps the 32 bits those libraries were built with.
+static_assert(std::is_same<WCHAR, char16_t>::value, "Winelib units must see WCHAR as char16_t");
+static_assert(sizeof(wchar_t) == 4, "Winelib units must keep the 32-bit wchar_t of the native libraries");
 
 class ScopedBstr {
 public:

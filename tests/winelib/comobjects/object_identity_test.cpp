@@ -18,7 +18,8 @@ struct ObjectClass {
     const IID* base;  // a further interface the class answers (after its own), or null
 };
 
-#define OBJECT_CLASS(name, own, base) {u"" #name, &CLSID_##name, &IID_##own, base}
+#define OBJECT_CLASS(name, own, base) \
+    ObjectClass { u"" #name, &CLSID_##name, &IID_##own, base }
 const ObjectClass kClasses[] = {
     OBJECT_CLASS(Comment, ISComment, nullptr),
     OBJECT_CLASS(SortParam, ISSortParam, nullptr),
@@ -83,12 +84,15 @@ TEST_P(EveryObject, IsCreatedByClsidAndProgIdAndAnswersItsMap)
     UINT count = 0;
     EXPECT_HR(S_OK, dispatch->GetTypeInfoCount(&count));
     EXPECT_EQ(1u, count);
-    EXPECT_HR(DISP_E_UNKNOWNNAME, InvokeByName(object.Get(), u"NoSuchMember", DISPATCH_METHOD, nullptr, nullptr));
+    LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"NoSuchMember")};
+    DISPID id = 0;
+    EXPECT_HR(DISP_E_UNKNOWNNAME, dispatch->GetIDsOfNames(IID_NULL, unknown, 1, LOCALE_USER_DEFAULT, &id));
 
     ScopedComPtr<IMarshal> marshal;
     ASSERT_HR(S_OK, object->QueryInterface(IID_IMarshal, marshal.ReceiveVoid()));
     CLSID unmarshaler = GUID_NULL;
-    ASSERT_HR(S_OK, marshal->GetUnmarshalClass(*c.own, nullptr, MSHCTX_INPROC, nullptr, MSHLFLAGS_NORMAL, &unmarshaler));
+    ASSERT_HR(S_OK,
+              marshal->GetUnmarshalClass(*c.own, nullptr, MSHCTX_INPROC, nullptr, MSHLFLAGS_NORMAL, &unmarshaler));
     EXPECT_TRUE(IsEqualGUID(kInProcFreeMarshaler, unmarshaler));
 }
 
@@ -109,9 +113,7 @@ TEST_P(EveryObject, IsAggregatedForIUnknownOnly)
     ASSERT_HR(S_OK, dispatch->QueryInterface(IID_IUnknown, identity.ReceiveVoid()));
     EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get()) << "the identity is the outer object";
     ASSERT_HR(S_OK, dispatch->QueryInterface(IID_IMarshal, marshal.ReceiveVoid()));
-    identity.Reset();
-    marshal.Reset();
-    dispatch.Reset();
+    identity.Reset(), marshal.Reset(), dispatch.Reset();
     EXPECT_EQ(1, outer.refs);
     EXPECT_EQ(0u, outer.inner->Release());
 }

@@ -38,8 +38,8 @@ public:
     FrameProbe() { SetObjectLocale(0x0409); }
 
     BEGIN_COM_MAP(FrameProbe)
-        COM_INTERFACE_ENTRY(IFrameProbe)
-        SCOM_INTERFACE_ENTRY_MARSHALER()
+    COM_INTERFACE_ENTRY(IFrameProbe)
+    SCOM_INTERFACE_ENTRY_MARSHALER()
     END_COM_MAP()
 
     HRESULT FinalConstruct() noexcept { return g_failFinalConstruct ? E_FAIL : SComObjectBase::FinalConstruct(); }
@@ -61,54 +61,60 @@ class Frame : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_HR(S_OK, CComCreator<CComObject<FrameProbe>>::CreateInstance(nullptr, IID_IFrameProbe,
-                                                                             reinterpret_cast<void**>(&m_probe)));
-        m_object = static_cast<CComObject<FrameProbe>*>(m_probe);
-    }
-    void TearDown() override
-    {
-        if (m_probe) m_probe->Release();
+        ASSERT_HR(S_OK,
+                  CComCreator<CComObject<FrameProbe>>::CreateInstance(nullptr, IID_IFrameProbe, m_probe.ReceiveVoid()));
+        m_object = static_cast<CComObject<FrameProbe>*>(m_probe.Get());
     }
 
     CComObject<FrameProbe>* m_object = nullptr;
-    IFrameProbe* m_probe = nullptr;
+    ScopedComPtr<IFrameProbe> m_probe;
 };
 
 }  // namespace
 
+// The scope holds the object's locale for the call only and closes on every
+// way out; an exception becomes a result code and clears the thread's error
+// information, which would otherwise describe an earlier call.
 TEST_F(Frame, ScopeHoldsTheObjectLocaleForTheCallOnlyAndClosesOnEveryWayOut)
 {
     uintptr_t outer = 0;
     SResManager::ThreadInitialize(0x0407, outer);
     LONG value = 0;
     ASSERT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
-    EXPECT_EQ(0x0409u, g_observed.locale);
-    EXPECT_EQ(2, g_observed.depth);
-    EXPECT_TRUE(g_observed.adopted) << "the calling thread is known to the ORB's thread library";
+    EXPECT_EQ("1033 2 1", std::to_string(g_observed.locale) + " " + std::to_string(g_observed.depth) + " " +
+                              std::to_string(g_observed.adopted))
+        << "the object's locale, nested; the calling thread is known to the ORB's thread library";
     EXPECT_EQ(0x0407u, SResManager::ThreadLocale());
     EXPECT_EQ(1, SResManager::ThreadDepth());
     SResManager::ThreadUninitialize(outer);
 
     EXPECT_HR(E_POINTER, m_probe->Run(kStoreLocale, nullptr));
     EXPECT_EQ(0, SResManager::ThreadDepth());
-    EXPECT_HR(E_OUTOFMEMORY, m_probe->Run(kThrowBadAlloc, &value));
-    EXPECT_EQ(0, SResManager::ThreadDepth());
-    EXPECT_HR(E_UNEXPECTED, m_probe->Run(kThrowOther, &value));
-    EXPECT_EQ(0, SResManager::ThreadDepth());
+    for (const auto& [mode, result] :
+         {std::pair<Mode, HRESULT>{kThrowBadAlloc, E_OUTOFMEMORY}, {kThrowOther, E_UNEXPECTED}}) {
+        EXPECT_HR(E_POINTER, m_probe->Run(kStoreLocale, nullptr));
+        EXPECT_HR(result, m_probe->Run(mode, &value));
+        EXPECT_EQ(0, SResManager::ThreadDepth());
+        EXPECT_EQ("(none)", TakeErrorInfo()) << "the earlier report is gone";
+    }
     EXPECT_EQ(0u, SResManager::ThreadLocale());
 }
 
 TEST_F(Frame, ZeroLocaleRaisesTheBaseAssertion)
 {
-    STraceCapture capture(14);
-    m_object->SetObjectLocale(0);
-    EXPECT_EQ(0u, m_object->GetObjectLocale());
-    EXPECT_EQ("Assertion failed: m_ObjectLocale!=0: CComObject<(anonymous namespace)::FrameProbe>", SAssertLastMessage());
-    const auto records = capture.records();
-    ASSERT_EQ(1u, records.size());
-    EXPECT_EQ("scomobjectbase 65 0", records[0].area + " " + std::to_string(records[0].line) + " " +
-                                         std::to_string(records[0].level));
+    std::vector<STraceRecord> records;
     LONG value = 7;
+    TraceOf(
+        [&] {
+            m_object->SetObjectLocale(0);
+            EXPECT_EQ(0u, m_object->GetObjectLocale());
+        },
+        &records);
+    EXPECT_EQ("Assertion failed: m_ObjectLocale!=0: CComObject<(anonymous namespace)::FrameProbe>",
+              SAssertLastMessage());
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ("scomobjectbase 65 0",
+              records[0].area + " " + std::to_string(records[0].line) + " " + std::to_string(records[0].level));
     EXPECT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
     EXPECT_EQ(0, value) << "the method proceeds with locale 0";
 }

@@ -1,8 +1,8 @@
 // The module's class objects, lock count and the lifetime of everything it
 // hands out, white-box: the module's code (class table and exports) is linked
 // into this program, so live objects are counted
-// (SComObjectBase::LiveObjectCount) next to DllCanUnloadNow.  Also the hide
-// request's id list, which only the module sees.
+// (SComObjectBase::LiveObjectCount) next to DllCanUnloadNow.  Also how the
+// module recognises its own comments and hide requests.
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include "com/CComComment.h"
@@ -46,60 +46,51 @@ protected:
 
 }  // namespace
 
-TEST_F(ModuleLifetime, ClassObjectIsCachedAndLocksOnlyWhileAClientHoldsIt)
+// A class object is cached and holds the module only while a client holds
+// it; LockServer holds it until matched; so does every live object, plain
+// or aggregated.
+TEST_F(ModuleLifetime, ClassObjectsLockServerAndLiveObjectsHoldTheModule)
 {
-    ScopedComPtr<IClassFactory> first = ClassObject(CLSID_Comment);
-    ASSERT_TRUE(first);
-    EXPECT_HR(S_FALSE, DllCanUnloadNow());
-    EXPECT_EQ(2u, RefCount(first.Get())) << "the module's reference and the client's";
-    ScopedComPtr<IClassFactory> second = ClassObject(CLSID_Comment);
+    ScopedComPtr<IClassFactory> first = ClassObject(CLSID_Comment), second = ClassObject(CLSID_Comment);
     EXPECT_EQ(first.Get(), second.Get());
+    EXPECT_EQ(3u, RefCount(first.Get())) << "the module's reference and the clients'";
     EXPECT_EQ(1, g_ComModule.GetLockCount()) << "one lock however many clients hold it";
     second.Reset();
     EXPECT_HR(S_FALSE, DllCanUnloadNow());
+    ASSERT_HR(S_OK, first->LockServer(TRUE));
     first.Reset();
-    EXPECT_HR(S_OK, DllCanUnloadNow());
-    IUnknown* none = Sentinel<IUnknown*>();
-    EXPECT_HR(E_NOINTERFACE, DllGetClassObject(CLSID_Comment, IID_IDispatch, reinterpret_cast<void**>(&none)));
-    EXPECT_EQ(nullptr, none);
-    const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-    for (const CLSID* clsid : {&CLSID_HideCommentSuccessResponse, &CLSID_DuplicateCommentSuccessResponse, &unknown}) {
-        void* refused = Sentinel();
-        EXPECT_HR(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(*clsid, IID_IClassFactory, &refused));
-        EXPECT_EQ(nullptr, refused);
-    }
-    EXPECT_HR(E_POINTER, DllGetClassObject(CLSID_Comment, IID_IClassFactory, nullptr));
-}
-
-TEST_F(ModuleLifetime, LockServerHoldsTheModuleUntilMatched)
-{
-    ScopedComPtr<IClassFactory> factory = ClassObject(CLSID_SortParam);
-    ASSERT_HR(S_OK, factory->LockServer(TRUE));
-    factory.Reset();
     EXPECT_HR(S_FALSE, DllCanUnloadNow());
-    factory = ClassObject(CLSID_SortParam);
-    ASSERT_HR(S_OK, factory->LockServer(FALSE));
-}
-
-TEST_F(ModuleLifetime, EveryLiveObjectHoldsTheModule)
-{
     ScopedComPtr<IClassFactory> factory = ClassObject(CLSID_CommentQualifier);
+    ASSERT_HR(S_OK, factory->LockServer(FALSE));
     ScopedComPtr<IUnknown> plain, aggregated;
+    CountingOuter outer;
     EXPECT_HR(E_POINTER, factory->CreateInstance(nullptr, IID_ISCommentQualifier, nullptr));
     ASSERT_HR(S_OK, factory->CreateInstance(nullptr, IID_ISCommentQualifier, plain.ReceiveVoid()));
-    CountingOuter outer;
     ASSERT_HR(S_OK, factory->CreateInstance(&outer, IID_IUnknown, aggregated.ReceiveVoid()));
     factory.Reset();
     EXPECT_EQ(m_live + 2, SComObjectBase::LiveObjectCount());
     EXPECT_EQ(2, g_ComModule.GetLockCount());
     plain.Reset();
     EXPECT_HR(S_FALSE, DllCanUnloadNow());
+
+    const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+    for (const CLSID* clsid : {&CLSID_HideCommentSuccessResponse, &CLSID_DuplicateCommentSuccessResponse, &unknown}) {
+        void* refused = Sentinel();
+        EXPECT_HR(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(*clsid, IID_IClassFactory, &refused));
+        EXPECT_EQ(nullptr, refused);
+    }
+    IUnknown* none = Sentinel<IUnknown*>();
+    EXPECT_HR(E_NOINTERFACE, DllGetClassObject(CLSID_Comment, IID_IDispatch, reinterpret_cast<void**>(&none)));
+    EXPECT_EQ(nullptr, none);
+    EXPECT_HR(E_POINTER, DllGetClassObject(CLSID_Comment, IID_IClassFactory, nullptr));
 }
 
-TEST_F(ModuleLifetime, CommentsOutliveTheirGetResponseAndItsReplacedModel)
+// Comment views outlive their get response and a replaced model; sort
+// parameter views outlive their get request, which releases its comment.
+TEST_F(ModuleLifetime, ViewsOutliveTheResponseOrRequestTheyCameFrom)
 {
     auto response = Make<CComGetCommentSuccessResponse, ISGetCommentSuccessResponse>(IID_ISGetCommentSuccessResponse);
-    ScopedBstr first(u"{\"comments\":[{\"commentId\":4,\"text\":\"kept\"}]}"), second(u"{\"comments\":[{}]}");
+    ScopedBstr first(u"{\"comments\":[{\"commentId\":4,\"text\":\"kept\"}]}"), second(u"{\"comments\":[{}]}"), text;
     ScopedComPtr<ISComment> fromFirst, fromSecond;
     ASSERT_HR(S_OK, response->Init(first.Get()));
     ASSERT_HR(S_OK, response->get_Comment(0, fromFirst.Receive()));
@@ -107,40 +98,37 @@ TEST_F(ModuleLifetime, CommentsOutliveTheirGetResponseAndItsReplacedModel)
     ASSERT_HR(S_OK, response->get_Comment(0, fromSecond.Receive()));
     response.Reset();
     EXPECT_EQ(m_live + 2, SComObjectBase::LiveObjectCount());
-    EXPECT_HR(S_FALSE, DllCanUnloadNow());
-    EXPECT_EQ("kept", TextByName(fromFirst.Get(), u"Text"));
+    LONG id = 0;
+    ASSERT_HR(S_OK, fromFirst->get_Text(text.Receive()));
     ASSERT_HR(S_OK, fromSecond->put_CommentId(6));
-    EXPECT_EQ("6", TextByName(fromSecond.Get(), u"CommentId"));
-}
+    ASSERT_HR(S_OK, fromSecond->get_CommentId(&id));
+    EXPECT_EQ("kept 6", Utf8(text.Get()) + " " + std::to_string(id));
+    fromFirst.Reset(), fromSecond.Reset();
 
-TEST_F(ModuleLifetime, ViewsOutliveTheirGetRequest)
-{
     auto request = Make<CComGetCommentRequest, ISGetCommentRequest>(IID_ISGetCommentRequest);
-    auto comment = Make<CComComment, ISComment>(IID_ISComment);
-    ASSERT_HR(S_OK, request->put_Comment(comment.Get()));
-    comment.Reset();
-    ScopedComPtr<ISSortParam> view;
-    {
-        auto sort = Make<CComSortParam, ISSortParam>(IID_ISSortParam);
-        ASSERT_HR(S_OK, sort->put_SortOrder(SORTORDER_DESCENDING));
-        ASSERT_HR(S_OK, request->AddSortParam(sort.Get()));
-    }
+    ASSERT_HR(S_OK, request->put_Comment(Make<CComComment, ISComment>(IID_ISComment).Get()));
+    ScopedComPtr<ISSortParam> view, sort = Make<CComSortParam, ISSortParam>(IID_ISSortParam);
+    ASSERT_HR(S_OK, sort->put_SortOrder(SORTORDER_DESCENDING));
+    ASSERT_HR(S_OK, request->AddSortParam(sort.Get()));
+    sort.Reset();
     EXPECT_HR(DISP_E_BADINDEX, request->GetSortParam(1, view.Receive()));
     EXPECT_EQ(m_live + 2, SComObjectBase::LiveObjectCount()) << "request and its comment; a refused index makes none";
     ASSERT_HR(S_OK, request->GetSortParam(0, view.Receive()));
     request.Reset();
     EXPECT_EQ(m_live + 1, SComObjectBase::LiveObjectCount()) << "the request released its comment";
-    ASSERT_HR(S_OK, view->put_SortAttribute(SORTATTRIBUTE_CREATIONTIME));
-    EXPECT_EQ("1|1", TextByName(view.Get(), u"SortAttribute") + "|" + TextByName(view.Get(), u"SortOrder"));
+    SortOrderType order;
+    ASSERT_HR(S_OK, view->get_SortOrder(&order));
+    EXPECT_EQ(SORTORDER_DESCENDING, order);
 }
 
-// What the service object reads behind a hide request's interface: the id
-// list as added, repeats included.
-TEST(HideRequest, KeepsItsIdsInTheOrderAdded)
+// The service object finds the comment and the hide request behind the
+// interfaces a client hands it: plain or aggregated, never an object of
+// another implementation, and without taking a reference.
+TEST_F(ModuleLifetime, TheModuleRecognisesItsOwnCommentsAndHideRequests)
 {
     auto hide = Make<CComHideCommentRequest, ISHideCommentRequest>(IID_ISHideCommentRequest);
     for (int id : {5, 5, -1}) ASSERT_HR(S_OK, hide->Add(id));
-    CComHideCommentRequest* object = CComHideCommentRequest::FromInterface(hide.Get());
+    const CComHideCommentRequest* object = CComHideCommentRequest::FromInterface(hide.Get());
     ASSERT_NE(nullptr, object);
     const SIArray<int32_t>& ids = object->GetCommentIdList();
     EXPECT_EQ((std::vector<int32_t>{5, 5, -1}), (std::vector<int32_t>(ids.begin(), ids.end())));
@@ -148,4 +136,20 @@ TEST(HideRequest, KeepsItsIdsInTheOrderAdded)
     auto other = Make<CComDeleteCommentRequest, ISDeleteCommentRequest>(IID_ISDeleteCommentRequest);
     EXPECT_EQ(nullptr, CComHideCommentRequest::FromInterface(other.Get()));
     EXPECT_EQ(nullptr, CComHideCommentRequest::FromInterface(nullptr));
+
+    auto plain = Make<CComComment, ISComment>(IID_ISComment);
+    EXPECT_EQ(static_cast<CComComment*>(plain.Get()), CComComment::FromInterface(plain.Get()));
+    CountingOuter outer;
+    ScopedComPtr<IUnknown> inner;
+    ScopedComPtr<ISComment> aggregated;
+    ASSERT_HR(S_OK, CComComment::_CreatorClass::CreateInstance(&outer, IID_IUnknown, inner.ReceiveVoid()));
+    outer.inner = inner.Get();
+    ASSERT_HR(S_OK, outer.QueryInterface(IID_ISComment, aggregated.ReceiveVoid()));
+    const CComComment* found = CComComment::FromInterface(aggregated.Get());
+    EXPECT_TRUE(found && found != static_cast<CComComment*>(plain.Get()) && found->GetModel());
+    aggregated.Reset();
+    ScopedComPtr<IUnknown> foreign;  // the free-threaded marshaler, an object of no class of ours
+    ASSERT_HR(S_OK, CoCreateFreeThreadedMarshaler(nullptr, foreign.Receive()));
+    EXPECT_EQ(nullptr, CComComment::FromInterface(reinterpret_cast<ISComment*>(foreign.Get())));
+    EXPECT_EQ(nullptr, CComComment::FromInterface(reinterpret_cast<ISComment*>(hide.Get())));
 }

@@ -1,28 +1,57 @@
 #!/usr/bin/env bash
-# The host program lumo_host against running commentary servers:
+# The examples and the host program lumo_host, run as a person runs them:
 #
 #   host_test.sh WINELIB_BIN_DIR WORK_DIR
 #
-# Run under scripts/with-services.sh (it provides LUMO_NAMING and
-# LUMO_TOKEN_SECRET_FILE, which lumo_host takes by default).  Registers the
-# module in a private Wine prefix below WORK_DIR and runs the cases below;
-# ends the prefix's wineserver and removes the prefix, also on failure.
+# First the commands of the README's "Using it by hand", with its folders in
+# WORK_DIR: a Naming Service and a server of their own, the VBScript tour
+# and the C++ client, in a copy of the prepared prefix.  Then, against the
+# servers of scripts/with-services.sh (LUMO_NAMING, LUMO_TOKEN_SECRET_FILE)
+# and in the prepared prefix the tests share (WINEPREFIX): the JScript tour,
+# a script error, the command line, a wrong logon secret, another user's
+# modify, a traced run and TLS on the wire; last scripts/tour.sh --tls in a
+# copy of the prepared prefix.  Stops what it started, also on failure.
 # Exits 1 when a case failed.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
 export LUMO_WINE_BIN=$(cd "$1" && pwd)
 work=$2
-source "$here/../../../scripts/lib.sh"
-
+source "$root/scripts/lib.sh"
 rm -rf "$work"
 mkdir -p "$work"
-trap 'lumo_stop_wine; lumo_stop_started; rm -rf "$work/prefix"' EXIT
-lumo_prepare_wine "$work/prefix" || exit 1
+trap 'lumo_stop_started' EXIT
+
 failures=0
 fail() {
   echo "FAILED: $*" >&2
   failures=$((failures + 1))
 }
+
+# A tour's output with what changes from run to run masked: the document
+# name, the times, and the comment ids (numbered in order of appearance).
+mask() {
+  python3 -c '
+import re, sys
+lines = sys.stdin.read().replace("\r", "").splitlines()
+document = lines[0][len("Document "):] if lines and lines[0].startswith("Document ") else None
+ids = {}
+for line in lines:
+    line = line.replace(document, "<document>") if document else line
+    line = re.sub(r"[A-Z][a-z]{2} \d{2} \d{4} \d{2}:\d{2}:\d{2}", "<time>", line)
+    print(re.sub(r"#(\d+)", lambda m: "#" + ids.setdefault(m.group(1), str(len(ids) + 1)), line))'
+}
+
+# The README's commands, run from the source folder.
+sed -n '/^## Using it by hand/,/^```$/p' "$root/README.md" | sed '1,/^```sh$/d;$d' |
+  sed -e "s|/tmp/lumo|$work/lumo|g" -e "s|\"\$PWD/build/wineprefix\"|\"$work/wineprefix\"|" \
+      -e "s|build/winelib/bin|$LUMO_WINE_BIN|g" >"$work/readme.sh"
+cp -a "$WINEPREFIX" "$work/wineprefix"
+(cd "$root" && bash -c 'trap "lumo_stop_wine; lumo_stop_started" EXIT; source "$0"' "$work/readme.sh") \
+  >"$work/out" 2>"$work/err" || fail "the README's commands: $(cat "$work/err")"
+mask <"$work/out" | diff -u - <(cat "$here/tour.expected" "$here/cpp_client.expected") >&2 ||
+  fail "the README's commands printed something else"
+rm -rf "$work/wineprefix"
 
 # expect STATUS STREAM LINES TEXT ARGS...: runs lumo_host with ARGS (output
 # in $work/out and $work/err, carriage returns removed) and checks its exit
@@ -38,46 +67,9 @@ expect() {
   [ "$(sed -n "${lines}p" "$work/$stream")" = "$text" ] || fail "'$*' printed to $stream: $(cat "$work/$stream")"
 }
 
-# The tour's output with the parts that change from run to run masked: the
-# document name, the times, the comment ids (numbered in order of first
-# appearance).  Comments added in the same millisecond share a time and come
-# in id order, so the "Newest first" block is sorted and the block of the two
-# most recently changed stands for any comment of the tour.
-mask_tour() {
-  python3 - "$1" <<'PY'
-import re, sys
-lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
-document = lines[0][len("Document "):] if lines and lines[0].startswith("Document ") else None
-added = [m.group(1) for m in (re.match(r'Added "(.*)": ', l) for l in lines) if m]
-ids, out, block, title = {}, [], [], None
-def flush():
-    if title == "Newest first":
-        block.sort()
-    elif title == "The two most recently changed":
-        block[:] = ["  <one of the added comments>" if l.split("  ", 3)[-1] in added else l for l in block]
-    out.extend(block)
-    block.clear()
-for line in lines:
-    if document:
-        line = line.replace(document, "<document>")
-    line = re.sub(r"[A-Z][a-z]{2} \d{2} \d{4} \d{2}:\d{2}:\d{2}", "<time>", line)
-    line = re.sub(r"#(\d+)", lambda m: "#" + ids.setdefault(m.group(1), str(len(ids) + 1)), line)
-    if line.startswith("  #"):
-        block.append(line)
-        continue
-    flush()
-    title = line.split(":")[0]
-    out.append(line)
-flush()
-print("\n".join(out))
-PY
-}
-
 usage='usage: lumo_host [options] SCRIPT'
-for tour in tour.vbs tour.js; do
-  expect 0 err '1,$' "" "$here/../../../examples/$tour"
-  mask_tour "$work/out" | diff -u "$here/tour.expected" - >&2 || fail "$tour printed another tour"
-done
+expect 0 err '1,$' "" "$root/examples/tour.js"
+mask <"$work/out" | diff -u "$here/tour.expected" - >&2 || fail "tour.js printed another tour"
 expect 1 out '1,$' "before the error" "$here/broken.vbs"
 grep -q "^$here/broken.vbs(3,9): " "$work/err" || fail "no '<file>(<line>,<column>): ' error line: $(cat "$work/err")"
 expect 0 out 1 "$usage" --help
@@ -128,10 +120,11 @@ for tls in off on; do
 done
 
 # The tour with TLS on, as a person runs it (the server accepts TLS only).
-LUMO_DATA_DIR=$work/tour-data "$here/../../../scripts/tour.sh" --tls --no-build >"$work/tour.raw" 2>"$work/err" ||
-  fail "scripts/tour.sh --tls failed: $(cat "$work/err")"
-tr -d '\r' <"$work/tour.raw" >"$work/out"
-mask_tour "$work/out" | diff -u "$here/tour.expected" - >&2 || fail "scripts/tour.sh --tls printed another tour"
+cp -a "$WINEPREFIX" "$work/tour-prefix"
+LUMO_DATA_DIR=$work/tour-data LUMO_WINE_PREFIX=$work/tour-prefix "$root/scripts/tour.sh" --tls --no-build \
+  >"$work/tour.raw" 2>"$work/err" || fail "scripts/tour.sh --tls failed: $(cat "$work/err")"
+mask <"$work/tour.raw" | diff -u "$here/tour.expected" - >&2 || fail "scripts/tour.sh --tls printed another tour"
+rm -rf "$work/tour-prefix"
 
 [ "$failures" -eq 0 ] && echo "host: all cases passed"
 [ "$failures" -eq 0 ]

@@ -1,19 +1,19 @@
-// The response objects through real automation (JScript): each class with a
-// ProgID initialised from JSON texts and read by name, the comments of a get
-// response through get_Count and get_Comment.  Prints what it checks; the
-// test compares the whole output.
-function hex(e) { return (e.number >>> 0).toString(16); }
+// Response, sort parameter and qualifier objects through real automation
+// (JScript): created by ProgID, initialised from JSON texts and read by name,
+// the comments of a get response through get_Count and get_Comment, and the
+// failures the objects choose themselves, with their descriptions.  Prints
+// what it checks; the test compares the whole output.
+function failure(e) { return (e.number >>> 0).toString(16) + " " + e.description; }
 function show(name, r, text) {
     r.Init(text);
     WScript.Echo(name + ": " + r.StatusCode + " [" + r.Description + "] " + r.ResponseType);
 }
 var fixedError = '{"responseType":5,"description":"Comment-Request validation failed: ' +
                  'Invalid comment parameter(s) set","errorCode":"CMNTRY 011","statusCode":-1}';
-var kinds = [["AddCommentSuccessResponse", 1], ["DeleteCommentSuccessResponse", 4],
-             ["ModifyCommentSuccessResponse", 3]];
+var kinds = [["AddCommentSuccessResponse", 1], ["DeleteCommentSuccessResponse", 4], ["ModifyCommentSuccessResponse", 3]];
 for (var i = 0; i < kinds.length; i++) {
     var r = new ActiveXObject("CorvelEnterprise14." + kinds[i][0] + ".1");
-    try { r.StatusCode; } catch (e) { WScript.Echo(kinds[i][0] + " before Init: " + hex(e)); }
+    try { r.StatusCode; } catch (e) { WScript.Echo(kinds[i][0] + " before Init: " + failure(e)); }
     show(kinds[i][0], r, '{"statusCode":0,"description":"success","responseType":' + kinds[i][1] + '}');
 }
 show("ModifyCommentSuccessResponse given an error text", r, fixedError);
@@ -31,4 +31,18 @@ for (var j = 0; j < g.get_Count(); j++) {
 }
 g.get_Comment(1).Text = "written through one view";
 WScript.Echo("read through another: " + g.get_Comment(1).Text);
-try { g.get_Comment(2); } catch (e) { WScript.Echo("get_Comment(2): " + hex(e)); }
+try { g.get_Comment(2); } catch (e) { WScript.Echo("get_Comment(2): " + failure(e)); }
+
+var s = new ActiveXObject("CorvelEnterprise14.SortParam.1");
+WScript.Echo("new SortParam: " + s.SortAttribute + " " + s.SortOrder);
+s.SortAttribute = 7;   // outside the enumeration: stored as given
+s.SortOrder = 1;       // SORTORDER_DESCENDING
+WScript.Echo("SortAttribute: " + s.SortAttribute + ", SortOrder: " + s.SortOrder);
+var q = new ActiveXObject("CorvelEnterprise14.CommentQualifier.1");
+WScript.Echo("new CommentQualifier: " + q.CommentQualifierAttribute + " [" + q.CommentQualifierValue + "]");
+q.CommentQualifierValue = "top 10";
+WScript.Echo("CommentQualifierValue: [" + q.CommentQualifierValue + "]");
+c = new ActiveXObject("CorvelEnterprise14.Comment.1");
+c.Hidden = 1;          // automation turns the number into True before the call
+WScript.Echo("Hidden after 1: " + c.Hidden);
+try { new ActiveXObject("CorvelEnterprise.Comment"); } catch (e) { WScript.Echo("version-independent ProgID: " + failure(e)); }

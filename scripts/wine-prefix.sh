@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The prepared Wine prefix that the Winelib tests of one ctest run share (the
+# ctest fixture of cmake/WinelibHelpers.cmake):
+#
+#   wine-prefix.sh up DIR [DLL...]   creates the prefix DIR/prefix, starts its
+#                                    wineserver (kept running; process id in
+#                                    DIR/wineserver.pid) and registers each DLL
+#                                    with Wine's regsvr32 (the DLL's folder
+#                                    goes on WINEDLLPATH)
+#   wine-prefix.sh down DIR          ends exactly that wineserver, with every
+#                                    Wine process of the prefix, and removes DIR
+#
+# A test uses the prefix with WINEPREFIX=DIR/prefix.  "up" first ends what an
+# interrupted earlier run may have left, and ends what it started itself when
+# it fails.
+set -u
+source "$(dirname "$0")/lib.sh"
+
+[ $# -ge 2 ] || { echo "usage: wine-prefix.sh up DIR [DLL...] | down DIR" >&2; exit 2; }
+verb=$1 dir=$2
+shift 2
+export WINEPREFIX=$dir/prefix
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+down() {
+  [ -f "$dir/wineserver.pid" ] && lumo_stop_wineserver "$(cat "$dir/wineserver.pid")"
+  rm -rf "$dir"
+}
+
+case $verb in
+  down) down; exit 0 ;;
+  up) ;;
+  *) echo "wine-prefix: unknown verb $verb" >&2; exit 2 ;;
+esac
+
+down
+mkdir -p "$dir"
+trap 'status=$?; [ $status -eq 0 ] || { cat "$dir/wine.log" 2>/dev/null >&2; down; }' EXIT
+lumo_start_wineserver "$dir/wineserver.log" || exit 1
+echo "$LUMO_WINESERVER_PID" >"$dir/wineserver.pid"
+# Wine's own programs started now (services, the desktop) write to the log,
+# never to the caller's output, which ctest reads to its end.
+wineboot -i >>"$dir/wine.log" 2>&1 || { echo "wine-prefix: wineboot failed" >&2; exit 1; }
+for dll in "$@"; do
+  dll=$(cd "$(dirname "$dll")" && pwd)/$(basename "$dll")
+  export WINEDLLPATH="$(dirname "$dll")${WINEDLLPATH:+:$WINEDLLPATH}"
+  wine 'C:\windows\system32\regsvr32.exe' /s "Z:${dll//\//\\}" >>"$dir/wine.log" 2>&1 ||
+    { echo "wine-prefix: regsvr32 could not register $dll" >&2; exit 1; }
+done
+# The server keeps the registry in memory; ending it writes the registry out,
+# so that the prefix can be copied (wine-test.sh --own-prefix).  The server
+# the tests share is started afresh.
+lumo_stop_wineserver "$LUMO_WINESERVER_PID"
+lumo_start_wineserver "$dir/wineserver.log" || exit 1
+echo "$LUMO_WINESERVER_PID" >"$dir/wineserver.pid"
