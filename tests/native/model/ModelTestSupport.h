@@ -1,24 +1,37 @@
 // Helpers shared by the model suites.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "model/LumoCommentaryService_Nexa_API.h"
 
 namespace model_test {
 
-// UTF-16 <-> UTF-8, so that expected JSON texts read as plain literals and
-// failures print readably.
-std::string utf8(const SWCharString& text);
-SWCharString wide(const std::string& utf8Text);
+// UTF-16 <-> UTF-8, so that expected JSON texts read as plain literals.
+inline std::string utf8(const SWCharString& text) { return text.toUtf8(); }
+inline SWCharString wide(const std::string& utf8Text) { return SWCharString::fromUtf8(utf8Text); }
 
 // The comment's own JSON object as compact text.
-std::string commentJson(const lumocommentaryservice_nexa_api::Comment& comment);
+inline std::string commentJson(const lumocommentaryservice_nexa_api::Comment& comment)
+{
+    lumo_json::Document document;
+    document.SetObject();
+    comment.toJSON(document, document.GetAllocator());
+    return lumoUtf16ToUtf8(lumo_json::write(document));
+}
 
-// A comment with every one of its 20 fields set to a value other than the
-// default.
-lumocommentaryservice_nexa_api::Comment fullComment();
-// Its JSON object, written out by hand in the wire order.
-extern const char* const kFullCommentJson;
+// No RapidJSON assertion may fire anywhere in a model suite: the model tests
+// every member's type before reading it.
+class NoJsonAssertions : public ::testing::Environment {
+public:
+    void SetUp() override { m_before = lumo_json::assertionCount(); }
+    void TearDown() override { EXPECT_EQ(lumo_json::assertionCount(), m_before) << "a RapidJSON assertion fired"; }
+
+private:
+    uint64_t m_before = 0;
+};
+inline ::testing::Environment* const g_noJsonAssertions = ::testing::AddGlobalTestEnvironment(new NoJsonAssertions);
 
 }  // namespace model_test
