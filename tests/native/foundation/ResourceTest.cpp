@@ -1,23 +1,10 @@
-// Resource texts by message number and the per-thread resource state.
+// The per-thread resource state.  (The message texts and their substitution
+// reach the tests through the error information the module reports.)
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "platform/foundation/SResManager.h"
-#include "platform/foundation/SResString.h"
-
-TEST(SResString, LoadsKnownNumbersSubstitutesAndNamesUnknownOnes)
-{
-    EXPECT_EQ(SWCharString(SResString(lumo_messages::kInvalidPointer, 1033)).toUtf8(),
-              "Invalid pointer: a required output parameter was not supplied.");
-    EXPECT_FALSE(SResString(12345, 1033).found());
-    EXPECT_EQ(SResString(12345, 1033).text().toUtf8(), "Unknown message 12345");
-    SIArray<SWCharString> texts;
-    texts.append(u"timeout");
-    texts.append(u"server-2");
-    EXPECT_EQ(SResString::Format(lumo_messages::kReconnectFailed, 1033, texts).toUtf8(),
-              "Could not reconnect to another commentary server (server-2): timeout");
-}
 
 // Initialize and Terminate are counted.  Nested thread calls restore the
 // locale; an unknown cookie and one call too many are ignored; every thread

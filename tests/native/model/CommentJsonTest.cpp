@@ -68,7 +68,6 @@ TEST(CommentJson, AddToDocumentAddsACopyUnderCommentAndNeedsAnObject)
     EXPECT_EQ(lumoUtf16ToUtf8(lumo_json::write(document)),
               R"({"comment":{"text":"a text long enough to live on the heap, not inline in the value",)" DEFAULTS "}");
     EXPECT_TRUE(null.IsNull());
-    EXPECT_EQ(model_test::utf8(Comment::formatTimestamp(0)), "Jan 01 1970 00:00:00");
 }
 
 // Every case reads into this comment, so that a field left alone is visible.
@@ -114,16 +113,15 @@ TEST(CommentJson, ReadingChangesExactlyTheUsableMembers)
     for (const auto& [input, expected] : kReadCases) EXPECT_EQ(readInto(input), expected) << input;
 }
 
-// Text that the module's JSON keeps as it is: boundary characters, what JSON
-// escapes, and lone surrogates, which our encoding keeps unit for unit.
+// Text that the module's JSON keeps as it is: boundary characters, a quote,
+// and lone surrogates, which our encoding keeps unit for unit.
 struct TextCase {
     const char* name;
     std::u16string text;
     std::u16string written;  // between the quotes of the JSON string
 };
 const TextCase kTextCases[] = {
-    {"BoundaryAndEscaped", u"$\u00A2\u20AC\U0001D11E \"q\" C:\\d\b\t\x01",
-     u"$\u00A2\u20AC\U0001D11E \\\"q\\\" C:\\\\d\\b\\t\\u0001"},
+    {"Boundary", u"$\u00A2\u20AC\U0001D11E \"q\"", u"$\u00A2\u20AC\U0001D11E \\\"q\\\""},
     {"LoneHighSurrogate", u"x\xD834y", u"x\xD834y"},
     {"LoneLowSurrogate", u"x\xDD1Ey", u"x\xDD1Ey"},
     {"ReversedPair", u"\xDD1E\xD834", u"\xDD1E\xD834"},

@@ -96,27 +96,5 @@ TEST_P(EveryObject, IsCreatedByClsidAndProgIdAndAnswersItsMap)
     EXPECT_TRUE(IsEqualGUID(kInProcFreeMarshaler, unmarshaler));
 }
 
-TEST_P(EveryObject, IsAggregatedForIUnknownOnly)
-{
-    const ObjectClass& c = GetParam();
-    CountingOuter outer;
-    void* refused = Sentinel();
-    EXPECT_HR(CLASS_E_NOAGGREGATION, CoCreateInstance(*c.clsid, &outer, CLSCTX_INPROC_SERVER, IID_IDispatch, &refused));
-    EXPECT_EQ(nullptr, refused);
-    ASSERT_HR(S_OK, CoCreateInstance(*c.clsid, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                     reinterpret_cast<void**>(&outer.inner)));
-    EXPECT_EQ(1, outer.refs) << "the inner object holds no reference to its outer object";
-    ScopedComPtr<IDispatch> dispatch;
-    ASSERT_HR(S_OK, outer.QueryInterface(IID_IDispatch, dispatch.ReceiveVoid()));
-    EXPECT_EQ(2, outer.refs) << "an interface of the inner object counts on the outer object";
-    ScopedComPtr<IUnknown> identity, marshal;
-    ASSERT_HR(S_OK, dispatch->QueryInterface(IID_IUnknown, identity.ReceiveVoid()));
-    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get()) << "the identity is the outer object";
-    ASSERT_HR(S_OK, dispatch->QueryInterface(IID_IMarshal, marshal.ReceiveVoid()));
-    identity.Reset(), marshal.Reset(), dispatch.Reset();
-    EXPECT_EQ(1, outer.refs);
-    EXPECT_EQ(0u, outer.inner->Release());
-}
-
 INSTANTIATE_TEST_SUITE_P(Module, EveryObject, ::testing::ValuesIn(kClasses),
                          [](const ::testing::TestParamInfo<ObjectClass>& info) { return Utf8(info.param.coclass); });

@@ -124,24 +124,6 @@ TEST(GetRequest, StoresSnapshotsAndHandsOutDistinctLiveViews)
               }));
 }
 
-TEST(DuplicateRequest, CopiesTheTargetUpToItsFirstNulAndKeepsNullNull)
-{
-    auto request = Create<ISDuplicateCommentRequest>(u"DuplicateCommentRequest", IID_ISDuplicateCommentRequest);
-    BSTR fresh = Sentinel<BSTR>();
-    ASSERT_HR(S_OK, request->get_TargetDocumentCUID(&fresh));
-    EXPECT_EQ(nullptr, fresh) << "a null string at creation";
-    std::string stored;
-    for (BSTR given : {SysAllocString(u"doc-9"), SysAllocString(u""), SysAllocStringLen(u"ab\0cd", 5), BSTR()}) {
-        ScopedBstr target;
-        ASSERT_HR(S_OK, request->put_TargetDocumentCUID(given));
-        SysFreeString(given);
-        ASSERT_HR(S_OK, request->get_TargetDocumentCUID(target.Receive()));
-        stored +=
-            (target.Get() ? "[" + Utf8(std::u16string(target.Get(), target.Length()).c_str()) + "]" : "null") + " ";
-    }
-    EXPECT_EQ("[doc-9] [] [ab] null ", stored);
-}
-
 // Before Init nothing is answered nor written; then an index outside the
 // list, a null result pointer and the frame's pointer check are reported.
 // (Scripts read the comments: tests/winelib/scripts/responses.js.)

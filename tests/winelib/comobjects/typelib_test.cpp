@@ -1,7 +1,7 @@
 // The registered type library written out type by type (by name) and
 // compared with typelib_expected.txt: what compiling the IDL does not check,
-// that is help strings, vtable slots, dispatch identifiers, parameter names,
-// enumeration values, base and default interfaces.
+// that is help strings, vtable slots, dispatch identifiers, parameter names
+// and enumeration values.
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include <fstream>
@@ -22,9 +22,9 @@ std::string Doc(ITypeInfo* info, MEMBERID id)
     return Utf8(name.Get()) + " " + (doc.Get() ? "\"" + Utf8(doc.Get()) + "\"" : "-");
 }
 
-// A type: kind, name, identifier and help string; the interfaces it
-// implements or derives from; enumeration members; the functions of a dual
-// interface's vtable view, with slot, kind, DISPID and parameter names.
+// A type: kind, name, identifier and help string; enumeration members; the
+// functions of a dual interface's vtable view, with slot, kind, DISPID and
+// parameter names.
 std::string DumpType(ITypeInfo* type)
 {
     static const char* const kKinds[] = {"enum", "record", "module", "interface", "dispatch", "coclass"};
@@ -38,13 +38,6 @@ std::string DumpType(ITypeInfo* type)
     std::ostringstream out;
     out << kKinds[a->typekind] << ' ' << Doc(type, MEMBERID_NIL)
         << (IsEqualGUID(a->guid, GUID_NULL) ? "" : " " + GuidText(a->guid)) << '\n';
-    for (UINT i = 0; i < a->cImplTypes; ++i) {
-        ScopedComPtr<ITypeInfo> base;
-        INT flags = 0;
-        info->GetRefTypeOfImplType(i, &ref), info->GetImplTypeFlags(i, &flags),
-            info->GetRefTypeInfo(ref, base.Receive());
-        out << "  : " << ((flags & IMPLTYPEFLAG_FDEFAULT) ? "default " : "") << Doc(base.Get(), MEMBERID_NIL) << '\n';
-    }
     for (UINT i = 0; i < a->cVars; ++i) {
         VARDESC* var = nullptr;
         info->GetVarDesc(i, &var);

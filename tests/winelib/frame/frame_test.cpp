@@ -5,7 +5,6 @@
 #include <new>
 
 #include "module/LumoCommentaryModule.h"
-#include "platform/foundation/SAssert.h"
 #include "tests/winelib/support/ComTestSupport.h"
 
 using namespace comtest;
@@ -63,10 +62,8 @@ protected:
     {
         ASSERT_HR(S_OK,
                   CComCreator<CComObject<FrameProbe>>::CreateInstance(nullptr, IID_IFrameProbe, m_probe.ReceiveVoid()));
-        m_object = static_cast<CComObject<FrameProbe>*>(m_probe.Get());
     }
 
-    CComObject<FrameProbe>* m_object = nullptr;
     ScopedComPtr<IFrameProbe> m_probe;
 };
 
@@ -98,25 +95,6 @@ TEST_F(Frame, ScopeHoldsTheObjectLocaleForTheCallOnlyAndClosesOnEveryWayOut)
         EXPECT_EQ("(none)", TakeErrorInfo()) << "the earlier report is gone";
     }
     EXPECT_EQ(0u, SResManager::ThreadLocale());
-}
-
-TEST_F(Frame, ZeroLocaleRaisesTheBaseAssertion)
-{
-    std::vector<STraceRecord> records;
-    LONG value = 7;
-    TraceOf(
-        [&] {
-            m_object->SetObjectLocale(0);
-            EXPECT_EQ(0u, m_object->GetObjectLocale());
-        },
-        &records);
-    EXPECT_EQ("Assertion failed: m_ObjectLocale!=0: CComObject<(anonymous namespace)::FrameProbe>",
-              SAssertLastMessage());
-    ASSERT_EQ(1u, records.size());
-    EXPECT_EQ("scomobjectbase 65 0",
-              records[0].area + " " + std::to_string(records[0].line) + " " + std::to_string(records[0].level));
-    EXPECT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
-    EXPECT_EQ(0, value) << "the method proceeds with locale 0";
 }
 
 TEST(Creation, AFailedStepDeletesTheNewObject)

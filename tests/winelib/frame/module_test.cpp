@@ -65,6 +65,7 @@ TEST_F(ModuleLifetime, ClassObjectsLockServerAndLiveObjectsHoldTheModule)
     ScopedComPtr<IUnknown> plain, aggregated;
     CountingOuter outer;
     EXPECT_HR(E_POINTER, factory->CreateInstance(nullptr, IID_ISCommentQualifier, nullptr));
+    EXPECT_HR(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IDispatch, plain.ReceiveVoid()));
     ASSERT_HR(S_OK, factory->CreateInstance(nullptr, IID_ISCommentQualifier, plain.ReceiveVoid()));
     ASSERT_HR(S_OK, factory->CreateInstance(&outer, IID_IUnknown, aggregated.ReceiveVoid()));
     factory.Reset();
@@ -145,6 +146,10 @@ TEST_F(ModuleLifetime, TheModuleRecognisesItsOwnCommentsAndHideRequests)
     ASSERT_HR(S_OK, CComComment::_CreatorClass::CreateInstance(&outer, IID_IUnknown, inner.ReceiveVoid()));
     outer.inner = inner.Get();
     ASSERT_HR(S_OK, outer.QueryInterface(IID_ISComment, aggregated.ReceiveVoid()));
+    ScopedComPtr<IUnknown> identity;
+    ASSERT_HR(S_OK, aggregated->QueryInterface(IID_IUnknown, identity.ReceiveVoid()));
+    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get()) << "the identity is the outer object";
+    identity.Reset();
     const CComComment* found = CComComment::FromInterface(aggregated.Get());
     EXPECT_TRUE(found && found != static_cast<CComComment*>(plain.Get()) && found->GetModel());
     aggregated.Reset();

@@ -1,13 +1,23 @@
-// The service object against a server that answers every call with the text
-// of a file (its --fault reply option, LUMO_TEST_CANNED_REPLY): the reply's
-// own type decides the response class, requests that are not valid never
-// reach the server, and the exact trace of an operation.
+// The service object against reference servers (scripts/with-services.sh):
+// one answering every call with the text of a file (its --fault reply option,
+// LUMO_TEST_CANNED_REPLY), so that the reply's own type decides the response
+// class, requests that are not valid never reach it and an operation's trace
+// is exact; and two sharing one database that answer each call 20 ms after
+// running it (their --fault delay): threads sharing one object, and a server
+// killed during a series of adds.
 #include "tests/winelib/support/WinelibGTest.h"
 
+#include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <numeric>
+#include <set>
 
+#include "module/LumoCommentaryModule.h"
 #include "tests/winelib/service/ServiceTestSupport.h"
+
+// The C library's kill; signal.h does not mix with the Windows headers.
+extern "C" int kill(int pid, int signal);
 
 using namespace comtest;
 using namespace svctest;
@@ -17,34 +27,23 @@ namespace {
 const char kFixedError[] =
     "ISCommentErrorResponse|-1|Comment-Request validation failed: Invalid comment parameter(s) set|5|CMNTRY 011";
 
-// A request of another implementation: it reports any kind and holds a
-// comment of this module.  It lives on the caller's stack.
-class ForeignRequest : public ISCommentRequest {
+// An add request of the module that reports another kind.
+template <int Kind>
+class KindRequest : public CComAddCommentRequest {
 public:
-    ForeignRequest(int kind, ISComment* comment) : m_kind(static_cast<CommentRequestType>(kind)), m_comment(comment) {}
-    STDMETHOD(QueryInterface)(REFIID riid, void** out) override
+    STDMETHOD(get_RequestType)(CommentRequestType* kind) noexcept override
     {
-        *out = IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_ISCommentRequest) ? this : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
+        return *kind = static_cast<CommentRequestType>(Kind), S_OK;
     }
-    STDMETHOD_(ULONG, AddRef)() override { return 2; }
-    STDMETHOD_(ULONG, Release)() override { return 1; }
-    STDMETHOD(GetTypeInfoCount)(UINT*) override { return E_NOTIMPL; }
-    STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHOD(Invoke)(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHOD(get_RequestType)(CommentRequestType* kind) override { return *kind = m_kind, S_OK; }
-    STDMETHOD(get_Comment)(ISComment** comment) override { return (*comment = m_comment)->AddRef(), S_OK; }
-    STDMETHOD(put_Comment)(ISComment*) override { return E_NOTIMPL; }
-    STDMETHOD(ToJSON)(BSTR*) override { return E_NOTIMPL; }
-
-private:
-    CommentRequestType m_kind;
-    ISComment* m_comment;  // the caller's
 };
+template <int Kind>
+ScopedComPtr<ISCommentRequest> RequestOfKind(ISComment* comment)
+{
+    ScopedComPtr<ISCommentRequest> request;
+    CComCreator<CComObject<KindRequest<Kind>>>::CreateInstance(nullptr, IID_ISAddCommentRequest, request.ReceiveVoid());
+    request->put_Comment(comment);
+    return request;
+}
 
 class ServiceCannedReply : public ::testing::Test {
 protected:
@@ -98,14 +97,15 @@ TEST_F(ServiceCannedReply, RequestsThatAreNotValidNeverLeaveTheModule)
     Answer(R"({"statusCode":0,"description":"sent","responseType":1})");
     ScopedComPtr<ISComment> comment;
     Request(AddCommentRequestType, u"doc", u"a valid comment")->get_Comment(comment.Receive());
-    ForeignRequest kind0(0, comment.Get()), kind5(5, comment.Get()), kind9(9, comment.Get());
     ScopedComPtr<IUnknown> foreign;  // the free-threaded marshaler, as a comment of no class of ours
     ASSERT_HR(S_OK, CoCreateFreeThreadedMarshaler(nullptr, foreign.Receive()));
-    const ScopedComPtr<ISCommentRequest> empty = Make<CComAddCommentRequest, ISCommentRequest>(IID_ISAddCommentRequest),
-                                         withForeign =
-                                             Make<CComAddCommentRequest, ISCommentRequest>(IID_ISAddCommentRequest);
-    ASSERT_HR(S_OK, withForeign->put_Comment(reinterpret_cast<ISComment*>(foreign.Get())));
-    const ScopedComPtr<ISCommentRequest> invalid[] = {Request(AddCommentRequestType, u"doc"),
+    const ScopedComPtr<ISCommentRequest> invalid[] = {RequestOfKind<0>(comment.Get()),
+                                                      RequestOfKind<5>(comment.Get()),
+                                                      RequestOfKind<9>(comment.Get()),
+                                                      ScopedComPtr<ISCommentRequest>(),
+                                                      RequestOfKind<1>(nullptr),
+                                                      RequestOfKind<1>(reinterpret_cast<ISComment*>(foreign.Get())),
+                                                      Request(AddCommentRequestType, u"doc"),
                                                       Request(GetCommentRequestType, u""),
                                                       Request(ModifyCommentRequestType, u"doc", u"t"),
                                                       Request(DeleteCommentRequestType, u"doc"),
@@ -116,11 +116,8 @@ TEST_F(ServiceCannedReply, RequestsThatAreNotValidNeverLeaveTheModule)
         return std::accumulate(counts.begin(), counts.end(), 0L);
     };
     const long before = requests();
-    for (ISCommentRequest* request : {static_cast<ISCommentRequest*>(&kind0), static_cast<ISCommentRequest*>(&kind5),
-                                      static_cast<ISCommentRequest*>(&kind9), static_cast<ISCommentRequest*>(nullptr),
-                                      empty.Get(), withForeign.Get(), invalid[0].Get(), invalid[1].Get(),
-                                      invalid[2].Get(), invalid[3].Get(), invalid[4].Get(), invalid[5].Get()})
-        EXPECT_EQ(kFixedError, Call(Service(), &ISLumoCommentaryService::AddComment, request).summary);
+    for (const auto& request : invalid)
+        EXPECT_EQ(kFixedError, Call(Service(), &ISLumoCommentaryService::AddComment, request.Get()).summary);
     EXPECT_EQ(before, requests()) << "no request reached the server";
     EXPECT_EQ("ISAddCommentSuccessResponse|0|sent|1|",
               Call(Service(), &ISLumoCommentaryService::AddComment, Request(AddCommentRequestType, u"doc", u"t").Get())
@@ -166,4 +163,89 @@ TEST_F(ServiceCannedReply, TraceOfAValidAndAnInvalidAdd)
     EXPECT_EQ(lines({validation, service + "ToCommentRequestJSON: AddCommentRequestType - Comment is not valid",
                      validation, service + "DoOperations Comment request is NULL"}),
               traceOf(u""));
+}
+
+// Four threads share one service object, each in the multithreaded apartment
+// with requests of its own: every reply answers the thread's own request, and
+// nothing is left alive.
+TEST(ServiceThreads, FourThreadsShareOneServiceObject)
+{
+    const long live = SComObjectBase::LiveObjectCount();
+    {
+        ConnectedService connected;
+        ASSERT_NO_FATAL_FAILURE(Connect(connected));
+        ISLumoCommentaryService* service = connected.so.service.Get();
+        std::vector<std::function<void()>> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.push_back([service, t] {
+                CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+                const std::u16string doc = UniqueDocument("threads-" + std::to_string(t));
+                std::vector<std::string> added;
+                for (int round = 0; round < 5; ++round) {
+                    added.push_back("t" + std::to_string(t) + "-r" + std::to_string(round));
+                    const auto add = Request(AddCommentRequestType, doc, Wide(added.back()));
+                    EXPECT_EQ(1, Call(service, &ISLumoCommentaryService::AddComment, add.Get()).type);
+                    EXPECT_EQ(added, Texts(Call(service, &ISLumoCommentaryService::GetComment,
+                                                Request(GetCommentRequestType, doc).Get())));
+                }
+                CoUninitialize();
+            });
+        RunOnWindowsThreads(threads);
+    }
+    EXPECT_EQ(live, SComObjectBase::LiveObjectCount()) << "objects left alive";
+    EXPECT_EQ(0, g_ComModule.GetLockCount());
+    EXPECT_HR(S_OK, DllCanUnloadNow());
+}
+
+// Every call either answers or fails in the documented way (S_OK without a
+// response), and what the servers stored is exactly what the client saw
+// succeed: the kill most likely falls between an add's execution and its
+// reply, which retention answers on the other server.
+TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
+{
+    ConnectedService connected;
+    ASSERT_NO_FATAL_FAILURE(Connect(connected));
+    const Services& services = Services::Get();
+    ASSERT_EQ(2u, services.serverPids.size());
+    ISLumoCommentaryService* service = connected.so.service.Get();
+    const std::u16string doc = UniqueDocument("failover");
+    // The server this object talks to is the one whose log grows.
+    const std::vector<long> before = services.RequestCounts();
+    const auto warmUp = Request(AddCommentRequestType, doc, u"warm-up");
+    ASSERT_EQ(1, Call(service, &ISLumoCommentaryService::AddComment, warmUp.Get()).type);
+    const std::vector<long> after = services.RequestCounts();
+    const size_t victim = after[0] > before[0] ? 0 : 1;
+    ASSERT_GT(after[victim], before[victim]);
+
+    constexpr int kAdds = 30, kKillAfter = 5;
+    std::atomic<int> done{0};
+    int killed = 0, withoutResponse = 0;
+    std::multiset<std::string> succeeded{"warm-up"};
+    auto adds = [&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        for (int i = 0; i < kAdds; ++i, ++done) {
+            const std::string text = "add-" + std::to_string(i);
+            ScopedComPtr<ISCommentResponse> response;
+            const auto add = Request(AddCommentRequestType, doc, Wide(text));
+            EXPECT_HR(S_OK, service->AddComment(add.Get(), response.Receive()));
+            if (!response) ++withoutResponse;
+            if (!response) continue;
+            EXPECT_EQ("ISAddCommentSuccessResponse|0|success|1|", Read(response.Get()).summary);
+            succeeded.insert(text);
+        }
+        CoUninitialize();
+    };
+    auto killer = [&] {
+        while (done.load() < kKillAfter) Sleep(1);
+        Sleep(8);  // into the next call, which the servers answer 20 ms after running it
+        killed = kill(std::stoi(services.serverPids[victim]), 9 /* SIGKILL */) == 0 ? 1 : -1;
+    };
+    RunOnWindowsThreads({adds, killer});
+    EXPECT_EQ(1, killed) << "the server was killed";
+    EXPECT_TRUE(succeeded.count("add-" + std::to_string(kAdds - 1))) << "the other server took over";
+    std::vector<std::string> stored =
+        Texts(Call(service, &ISLumoCommentaryService::GetComment, Request(GetCommentRequestType, doc).Get()));
+    std::sort(stored.begin(), stored.end());
+    EXPECT_EQ(std::vector<std::string>(succeeded.begin(), succeeded.end()), stored)
+        << withoutResponse << " call(s) ended without a response";
 }
