@@ -2,7 +2,7 @@
 # The prepared Wine prefix that the Winelib tests of one ctest run share (the
 # ctest fixture of cmake/WinelibHelpers.cmake):
 #
-#   wine-prefix.sh up DIR [DLL...]   creates the prefix DIR/prefix, starts its
+#   wine-prefix.sh up DIR [DLL...]   makes the prefix DIR/prefix, starts its
 #                                    wineserver (kept running; process id in
 #                                    DIR/wineserver.pid) and registers each DLL
 #                                    with Wine's regsvr32 (the DLL's folder
@@ -12,7 +12,9 @@
 #
 # A test uses the prefix with WINEPREFIX=DIR/prefix.  "up" first ends what an
 # interrupted earlier run may have left, and ends what it started itself when
-# it fails.
+# it fails.  The prefix is a copy of a new prefix made once for the installed
+# Wine (DIR-template, made again when the Wine version changes), so that the
+# tests of every run start from the same clean registry.
 set -u
 source "$(dirname "$0")/lib.sh"
 
@@ -34,14 +36,31 @@ case $verb in
   *) echo "wine-prefix: unknown verb $verb" >&2; exit 2 ;;
 esac
 
+# Makes the template: a new prefix whose wineserver has ended, so that its
+# registry is on disk.  Wine's own programs started now (services, the
+# desktop) write to the log, never to the caller's output, which ctest reads
+# to its end.
+make_template() {
+  local template=$dir-template version
+  version=$(wine --version)
+  [ "$(cat "$template/wine-version" 2>/dev/null)" = "$version" ] && return 0
+  rm -rf "$template"
+  mkdir -p "$template"
+  WINEPREFIX=$template/prefix lumo_start_wineserver "$template/wineserver.log" || return 1
+  WINEPREFIX=$template/prefix wineboot -i >>"$template/wine.log" 2>&1
+  local status=$?
+  WINEPREFIX=$template/prefix lumo_stop_wineserver "$LUMO_WINESERVER_PID"
+  [ $status -eq 0 ] || { cat "$template/wine.log" >&2; rm -rf "$template"; echo "wine-prefix: wineboot failed" >&2; return 1; }
+  echo "$version" >"$template/wine-version"
+}
+
 down
+make_template || exit 1
 mkdir -p "$dir"
 trap 'status=$?; [ $status -eq 0 ] || { cat "$dir/wine.log" 2>/dev/null >&2; down; }' EXIT
+cp -a "$dir-template/prefix" "$WINEPREFIX"
 lumo_start_wineserver "$dir/wineserver.log" || exit 1
 echo "$LUMO_WINESERVER_PID" >"$dir/wineserver.pid"
-# Wine's own programs started now (services, the desktop) write to the log,
-# never to the caller's output, which ctest reads to its end.
-wineboot -i >>"$dir/wine.log" 2>&1 || { echo "wine-prefix: wineboot failed" >&2; exit 1; }
 for dll in "$@"; do
   dll=$(cd "$(dirname "$dll")" && pwd)/$(basename "$dll")
   export WINEDLLPATH="$(dirname "$dll")${WINEDLLPATH:+:$WINEDLLPATH}"
