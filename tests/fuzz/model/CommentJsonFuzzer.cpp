@@ -1,5 +1,5 @@
-// Comment::fromJSON on any text.  Besides not crashing, whatever a comment
-// read must write out and read back to the very same comment.
+// Comment::fromJSON on any text: what a comment read writes out and reads
+// back as the very same comment.
 #include <cstddef>
 #include <cstdint>
 

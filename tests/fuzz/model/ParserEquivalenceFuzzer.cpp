@@ -1,7 +1,5 @@
-// The model's iterative parse against RapidJSON's default (recursive) parser:
-// both accept and reject the same texts and build the same documents.  The
-// recursive parser runs only on shallow texts, where it cannot exhaust the
-// stack.
+// The model's parse against RapidJSON's iterative and (on shallow texts, where
+// it cannot exhaust the stack) recursive parsers: the same verdicts and documents.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,7 +9,7 @@
 
 namespace {
 
-// An upper bound of the nesting depth: every bracket counts, also in strings.
+// An upper bound of the nesting depth (brackets in strings count too).
 std::size_t bracketCount(const std::u16string& text)
 {
     std::size_t count = 0;

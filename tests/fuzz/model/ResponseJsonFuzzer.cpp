@@ -1,5 +1,4 @@
-// Every response text constructor on any text; the first byte picks the
-// class, the rest is the text.
+// Every response class on any text (the first byte picks the class).
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,7 +24,6 @@ std::unique_ptr<DefaultCommentResponse> makeResponse(uint8_t kind, const SWCharS
     }
 }
 
-// The common members written out read back as the same values.
 void checkCommonMembersRoundTrip(const CommentResponse& response)
 {
     const DefaultCommentResponse copy(response.getStatusCode(), response.getDescription(), response.getResponseType());

@@ -1,6 +1,5 @@
-// Fuzz target of the server's request reader: any UTF-16 text must give
-// either a typed request that keeps the reader's promises or one of the
-// reader's error responses, without a crash, a hang or a RapidJSON assertion.
+// The server's request reader on any text: a request that keeps the reader's
+// promises or one of its error responses, never a crash or a JSON assertion.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,9 +11,7 @@ using lumo_fuzz::require;
 
 namespace {
 
-// A small field bound, so that the member-size error is reached as well; the
-// request bound stays at its default so that long seeds (deep nesting) reach
-// the parser.
+// A small field bound reaches the member-size error; the request bound stays.
 lumo_server::RequestLimits limits()
 {
     lumo_server::RequestLimits l;

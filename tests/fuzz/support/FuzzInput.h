@@ -1,4 +1,3 @@
-// Turning fuzz bytes into the system's UTF-16 text.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +10,7 @@
 
 namespace lumo_fuzz {
 
-// The bytes as UTF-16 code units, two bytes per unit, little-endian; an odd
-// last byte is dropped.  Every unit value is possible, lone surrogates and
-// NUL included.
+// The bytes as little-endian UTF-16 code units (an odd last byte is dropped).
 inline std::u16string utf16Units(const uint8_t* data, std::size_t size)
 {
     std::u16string text;
@@ -23,7 +20,6 @@ inline std::u16string utf16Units(const uint8_t* data, std::size_t size)
     return text;
 }
 
-// Stops the run (libFuzzer then saves the input) when a check fails.
 inline void require(bool condition, const char* what)
 {
     if (condition) return;
@@ -31,8 +27,7 @@ inline void require(bool condition, const char* what)
     std::abort();
 }
 
-// No RapidJSON assertion may ever fire: each one means that some code read a
-// value without testing its type first.
+// A RapidJSON assertion means some code read a value without testing its type.
 inline void requireNoJsonAssertion()
 {
     require(lumo_json::assertionCount() == 0, "a RapidJSON assertion fired");

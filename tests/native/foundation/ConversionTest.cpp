@@ -1,12 +1,9 @@
-// SWCharStringConv: the decimal texts of the comment's timestamps (the only
-// radix the system uses; the addresses in trace lines reach the tests through
-// the lines themselves).
 #include <gtest/gtest.h>
 
 #include "platform/foundation/SWCharStringConv.h"
 
-// Decimal texts both ways; a text that is not a whole decimal number leaves
-// the value as it was (the comment then stores the -1 it preset).
+// The decimal texts of timestamps (the only radix the system uses); a text
+// that is not a whole decimal number leaves the value as it was.
 TEST(SWCharStringConv, DecimalTextsBothWays)
 {
     for (const int64_t value : {INT64_C(0), INT64_C(-1), INT64_C(1700000000123), INT64_MAX, INT64_MIN}) {

@@ -1,5 +1,4 @@
-// SDateTime and STimeSpan: millisecond counts since the epoch, leap days,
-// saturation at the ends of the range, and the one format the system uses.
+// Leap days, saturation at the ends of the range, the one format in use.
 #include <gtest/gtest.h>
 
 #include "platform/foundation/SDateTime.h"

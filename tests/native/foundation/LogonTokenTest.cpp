@@ -1,4 +1,3 @@
-// Logon tokens: a token is valid up to the millisecond before its expiry.
 #include <gtest/gtest.h>
 
 #include "platform/session/LogonToken.h"

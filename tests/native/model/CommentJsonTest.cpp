@@ -1,6 +1,3 @@
-// A comment's JSON object: member order and omission rules when writing,
-// which members change which fields when reading, and text that must come
-// back as it went out.
 #include "tests/native/model/ModelTestSupport.h"
 
 namespace {
@@ -30,8 +27,6 @@ TEST(CommentJson, WritesTheMembersInWireOrderLeavingOutEmptyTextsAndIdMinusOne)
     }
 }
 
-// Every field set (in declaration order) and written in the wire order; read
-// back into a default comment it gives the same comment.
 TEST(CommentJson, EveryFieldHasItsOwnKeyAndReadsBack)
 {
     Comment c;
@@ -53,13 +48,11 @@ TEST(CommentJson, EveryFieldHasItsOwnKeyAndReadsBack)
     EXPECT_EQ(commentJson(back), full);
 }
 
-// The document gets a copy of the strings: it outlives the comment.  A
-// target that is no object is left alone.
-TEST(CommentJson, AddToDocumentAddsACopyUnderCommentAndNeedsAnObject)
+// The document gets a copy of the strings: it outlives the comment.
+TEST(CommentJson, AddToDocumentAddsACopyUnderComment)
 {
-    lumo_json::Document document, null;
+    lumo_json::Document document;
     document.SetObject();
-    Comment().addToDocument(null);
     {
         Comment c;
         c.setText(u"a text long enough to live on the heap, not inline in the value");
@@ -67,10 +60,8 @@ TEST(CommentJson, AddToDocumentAddsACopyUnderCommentAndNeedsAnObject)
     }
     EXPECT_EQ(lumoUtf16ToUtf8(lumo_json::write(document)),
               R"({"comment":{"text":"a text long enough to live on the heap, not inline in the value",)" DEFAULTS "}");
-    EXPECT_TRUE(null.IsNull());
 }
 
-// Every case reads into this comment, so that a field left alone is visible.
 std::string readInto(const std::string& input)
 {
     Comment c;
@@ -81,7 +72,6 @@ std::string readInto(const std::string& input)
 #define HEAD R"({"sourceCUID":"src",)"
 #define KEPT HEAD R"("text":"keep","commentId":7,"hidden":true,"lastmodifiedtimestamp":-1,"creationtimestamp":42})"
 
-// The input, and the comment's JSON after reading it.
 const std::pair<const char*, const char*> kReadCases[] = {
     {R"({"text":"new"})",
      HEAD R"("text":"new","commentId":7,"hidden":true,"lastmodifiedtimestamp":-1,"creationtimestamp":42})"},
@@ -113,8 +103,7 @@ TEST(CommentJson, ReadingChangesExactlyTheUsableMembers)
     for (const auto& [input, expected] : kReadCases) EXPECT_EQ(readInto(input), expected) << input;
 }
 
-// Text that the module's JSON keeps as it is: boundary characters, a quote,
-// and lone surrogates, which our encoding keeps unit for unit.
+// Lone surrogates are kept unit for unit.
 struct TextCase {
     const char* name;
     std::u16string text;
@@ -151,8 +140,7 @@ TEST(CommentJson, CommentsAndResponsesReadTheTextsTheCommentWrites)
     }
 }
 
-// A string read from JSON is a NUL-terminated wide string: an escaped U+0000
-// ends it.  An escaped lone low surrogate is kept as its one code unit.
+// A string read from JSON ends at an escaped U+0000.
 TEST(TextRead, AnEscapedNulEndsTheStringAndAnEscapedLoneLowSurrogateStays)
 {
     Comment c;

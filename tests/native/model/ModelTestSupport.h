@@ -1,4 +1,3 @@
-// Helpers shared by the model suites.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,11 +8,9 @@
 
 namespace model_test {
 
-// UTF-16 <-> UTF-8, so that expected JSON texts read as plain literals.
 inline std::string utf8(const SWCharString& text) { return text.toUtf8(); }
 inline SWCharString wide(const std::string& utf8Text) { return SWCharString::fromUtf8(utf8Text); }
 
-// The comment's own JSON object as compact text.
 inline std::string commentJson(const lumocommentaryservice_nexa_api::Comment& comment)
 {
     lumo_json::Document document;
@@ -22,8 +19,7 @@ inline std::string commentJson(const lumocommentaryservice_nexa_api::Comment& co
     return lumoUtf16ToUtf8(lumo_json::write(document));
 }
 
-// No RapidJSON assertion may fire anywhere in a model suite: the model tests
-// every member's type before reading it.
+// No RapidJSON assertion may fire: the model tests each member's type first.
 class NoJsonAssertions : public ::testing::Environment {
 public:
     void SetUp() override { m_before = lumo_json::assertionCount(); }

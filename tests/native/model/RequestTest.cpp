@@ -1,5 +1,3 @@
-// Requests of every kind: their JSON texts, compared whole, and their
-// validity rules with the trace line each failure writes.
 #include <functional>
 #include <memory>
 #include <vector>
@@ -61,8 +59,7 @@ const char kDelete[] =
 const char kHide[] = "HideCommentRequest::isValidComment: Source ID cannot be null";
 const char kDuplicate[] = "DuplicateCommentRequest::isValidComment: Source ID or targetDocCUID cannot be null";
 
-// A request, its whole JSON text (null: not compared), whether it is valid
-// and the line its check traces when it is not (null: none).
+// A request, its JSON text (null: not compared), validity and failure line.
 struct RequestCase {
     Maker make;
     const char* json;
@@ -85,8 +82,7 @@ const RequestCase kRequestCases[] = {
     {make<DeleteCommentRequest>(comment(u"doc", -5)), nullptr, true, nullptr},
     {make<DeleteCommentRequest>(comment(u"doc", -1)), nullptr, false, kDelete},
     {make<DeleteCommentRequest>(comment(u"", 4)), nullptr, false, kDelete},
-    // A hide request appends its comment's own id unless it is -1, also 0 and
-    // also when the id is listed already; its rule ignores the ids.
+    // A hide request appends its comment's own id unless it is -1.
     {make<HideCommentRequest>(comment(u"doc", 9), ids({3, 9})),
      HEAD(6) DOC R"("commentId":9,)" DEFAULTS R"(,"CommentIds":[3,9,9]})", true, nullptr},
     {make<HideCommentRequest>(comment(u"doc", 0), ids({})),
@@ -105,7 +101,9 @@ TEST(Request, EachKindsTextRuleAndTraceLine)
 {
     for (const RequestCase& c : kRequestCases) {
         const auto request = c.make();
-        if (c.json) EXPECT_EQ(model_test::utf8(request->toJSON()), c.json);
+        if (c.json) {
+            EXPECT_EQ(model_test::utf8(request->toJSON()), c.json);
+        }
         STraceCapture capture(0);
         EXPECT_EQ(request->isValidComment(), c.valid) << model_test::utf8(request->toJSON());
         EXPECT_EQ(capture.linesUtf8(),
@@ -117,7 +115,6 @@ TEST(Request, EachKindsTextRuleAndTraceLine)
     }
 }
 
-// Modify: exactly these ten fields give the request something to change.
 TEST(RequestValidity, ModifyCountsExactlyTheTenContentFields)
 {
     using Setter = void (Comment::*)(SWCharString);

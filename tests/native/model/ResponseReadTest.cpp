@@ -1,5 +1,3 @@
-// Responses read from known, malformed and wrongly typed texts, and the
-// comments of a get response.
 #include <memory>
 #include <string>
 
@@ -11,8 +9,7 @@ using namespace lumocommentaryservice_nexa_api;
 using model_test::utf8;
 using model_test::wide;
 
-// Texts that do not parse and members of the wrong shape count as absent:
-// the text, then status|description|type|error code.
+// Members of texts that do not parse or of the wrong shape count as absent.
 const std::pair<const char*, const char*> kCommonCases[] = {
     {R"({"statusCode":0,"description":"d"})", "0|d|0|"},
     {R"({"statusCode":3,"description":"x")", "0||0|"},
@@ -43,8 +40,7 @@ TEST(ResponseRead, CommonMembersAsDefaultErrorAndGetResponse)
     }
 }
 
-// The usable elements of "comments": objects only, in order; nothing is
-// written.
+// The usable elements of "comments": objects only, in order.
 TEST(GetResponse, HoldsTheObjectsOfCommentsInOrderAndWritesNothing)
 {
     const std::pair<const char*, std::vector<int32_t>> cases[] = {

@@ -1,5 +1,3 @@
-// The request and response objects through the registered module, as
-// clients create them (by ProgID) and call them through the vtable.
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include <tuple>
@@ -11,8 +9,7 @@ using namespace comtest;
 
 namespace {
 
-// The error information of a failure an object chose itself: its message,
-// the class's ProgID and the class's own interface.
+// The error information of a failure an object chose itself.
 std::string OwnFailure(const char* message, const char16_t* coclass, const IID& own)
 {
     return std::string(message) + "|CorvelEnterprise14." + Utf8(coclass) + ".1|" + GuidText(own);
@@ -52,7 +49,7 @@ TEST(EveryRequest, HasItsFixedTypeHoldsACountedCommentAndWritesNoText)
         ASSERT_HR(S_OK, request->put_Comment(nullptr));
         EXPECT_EQ(1u, RefCount(comment.Get()));
 
-        // ToJSON writes nothing; the get request's entry line shows the text found.
+        // ToJSON writes nothing; the get request's entry line shows the text.
         ScopedBstr callers(u"caller's text");
         BSTR json = callers.Get(), none = nullptr;
         std::vector<std::string> lines = FrameLines(
@@ -65,7 +62,6 @@ TEST(EveryRequest, HasItsFixedTypeHoldsACountedCommentAndWritesNoText)
         EXPECT_EQ(kInvalidPointerReported, TakeErrorInfo());
         EXPECT_EQ(callers.Get(), json);
         EXPECT_EQ(nullptr, none);
-        // Getters without a frame check report a null pointer all the same.
         EXPECT_HR(E_POINTER, request->get_RequestType(nullptr));
         EXPECT_EQ(OwnFailure(kNullOut, coclass, *own), TakeErrorInfo());
         EXPECT_HR(E_POINTER, request->get_Comment(nullptr));
@@ -117,16 +113,14 @@ TEST(GetRequest, StoresSnapshotsAndHandsOutDistinctLiveViews)
         EXPECT_EQ(OwnFailure(kBadIndex, u"GetCommentRequest", IID_ISGetCommentRequest), TakeErrorInfo());
         EXPECT_HR(DISP_E_BADINDEX, request->GetCommentQualifier(index, q1.Receive()));
     }
-    // A valid index without a result pointer: nothing to hand out, success.
     EXPECT_EQ(FrameLines("CComGetCommentRequest", {"GetSortParam", "GetCommentQualifier"}), TraceOf([&] {
                   EXPECT_HR(S_OK, request->GetSortParam(0, nullptr));
                   EXPECT_HR(S_OK, request->GetCommentQualifier(0, nullptr));
               }));
+    request.Reset();
+    EXPECT_EQ("0|top 9", views()) << "the views outlive the request";
 }
 
-// Before Init nothing is answered nor written; then an index outside the
-// list, a null result pointer and the frame's pointer check are reported.
-// (Scripts read the comments: tests/winelib/scripts/responses.js.)
 TEST(GetResponse, ReportsWhatItCannotAnswer)
 {
     auto response = Create<ISGetCommentSuccessResponse>(u"GetCommentSuccessResponse", IID_ISGetCommentSuccessResponse);

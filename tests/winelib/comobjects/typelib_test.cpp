@@ -1,7 +1,5 @@
-// The registered type library written out type by type (by name) and
-// compared with typelib_expected.txt: what compiling the IDL does not check,
-// that is help strings, vtable slots, dispatch identifiers, parameter names
-// and enumeration values.
+// The type library against typelib_expected.txt: what compiling the IDL does
+// not check (help strings, slots, DISPIDs, parameter names).
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include <fstream>
@@ -14,7 +12,6 @@ using namespace comtest;
 
 namespace {
 
-// The name and the help string in quotes ("-" for none).
 std::string Doc(ITypeInfo* info, MEMBERID id)
 {
     ScopedBstr name, doc;
@@ -22,9 +19,6 @@ std::string Doc(ITypeInfo* info, MEMBERID id)
     return Utf8(name.Get()) + " " + (doc.Get() ? "\"" + Utf8(doc.Get()) + "\"" : "-");
 }
 
-// A type: kind, name, identifier and help string; enumeration members; the
-// functions of a dual interface's vtable view, with slot, kind, DISPID and
-// parameter names.
 std::string DumpType(ITypeInfo* type)
 {
     static const char* const kKinds[] = {"enum", "record", "module", "interface", "dispatch", "coclass"};

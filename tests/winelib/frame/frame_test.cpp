@@ -1,5 +1,4 @@
-// The automation method frame and the object layer, white-box: a probe object
-// built on SComObjectBase runs its methods in the frame.
+// The method frame and object layer, through a probe built on SComObjectBase.
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include <new>
@@ -9,10 +8,8 @@
 
 using namespace comtest;
 
-// {B0A3F0E2-2C44-4E8C-9D55-3F1C6A8E7D10}
 static const IID IID_IFrameProbe = {0xb0a3f0e2, 0x2c44, 0x4e8c, {0x9d, 0x55, 0x3f, 0x1c, 0x6a, 0x8e, 0x7d, 0x10}};
 
-// The interface of the probe: Run does what mode says inside the frame.
 struct IFrameProbe : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Run(int mode, LONG* out) = 0;
 };
@@ -21,13 +18,7 @@ namespace {
 
 enum Mode { kStoreLocale, kThrowBadAlloc, kThrowOther };
 
-// What the last Run saw from inside its scope.
-struct Observed {
-    uint32_t locale = 0;
-    int depth = 0;
-    bool adopted = false;
-};
-Observed g_observed;
+std::string g_observed;  // locale, depth and adoption seen inside the last Run
 bool g_failFinalConstruct = false;
 
 static constexpr char kTraceArea[] = "FrameProbe";
@@ -47,10 +38,11 @@ public:
     try {
         SCOM_METHOD("FrameProbe::Run");
         SCOM_CHECK_OUT(out, "out");
-        g_observed = {SResManager::ThreadLocale(), SResManager::ThreadDepth(), JTCAdoptCurrentThread::isAdopted()};
+        g_observed = std::to_string(SResManager::ThreadLocale()) + " " + std::to_string(SResManager::ThreadDepth()) +
+                     " " + std::to_string(JTCAdoptCurrentThread::isAdopted());
         if (mode == kThrowBadAlloc) throw std::bad_alloc();
         if (mode == kThrowOther) throw 42;
-        *out = static_cast<LONG>(g_observed.locale);
+        *out = static_cast<LONG>(SResManager::ThreadLocale());
         SCOM_RETURN_VALUE(static_cast<long>(*out));
     }
     SCOM_CATCH_ALL
@@ -69,17 +61,13 @@ protected:
 
 }  // namespace
 
-// The scope holds the object's locale for the call only and closes on every
-// way out; an exception becomes a result code and clears the thread's error
-// information, which would otherwise describe an earlier call.
 TEST_F(Frame, ScopeHoldsTheObjectLocaleForTheCallOnlyAndClosesOnEveryWayOut)
 {
     uintptr_t outer = 0;
     SResManager::ThreadInitialize(0x0407, outer);
     LONG value = 0;
     ASSERT_HR(S_OK, m_probe->Run(kStoreLocale, &value));
-    EXPECT_EQ("1033 2 1", std::to_string(g_observed.locale) + " " + std::to_string(g_observed.depth) + " " +
-                              std::to_string(g_observed.adopted))
+    EXPECT_EQ("1033 2 1", g_observed)
         << "the object's locale, nested; the calling thread is known to the ORB's thread library";
     EXPECT_EQ(0x0407u, SResManager::ThreadLocale());
     EXPECT_EQ(1, SResManager::ThreadDepth());

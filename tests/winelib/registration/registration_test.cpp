@@ -1,12 +1,7 @@
-// Registration through the module's exports, loaded from a folder whose name
-// holds an apostrophe (which the registration script's quoting must double),
-// read back and compared with registration_expected.txt; unregistration, and
-// the re-registration of another registered copy through "REGSVR32.EXE".
-// Runs in a prefix of its own.
-//
-// Under Wine, ShellExecuteW finds a bare "REGSVR32.EXE" in the system folder
-// and runs Wine's own regsvr32 for that file unless a "native" override says
-// otherwise: the stand-in takes the place of system32\regsvr32.exe.
+// Registration through the module's exports, loaded from a folder named with
+// an apostrophe, compared with registration_expected.txt; unregistration and
+// the re-registration of another copy through "REGSVR32.EXE", which a
+// stand-in replaces (with a "native" override, or Wine runs its own).
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include <algorithm>
@@ -22,7 +17,6 @@ namespace {
 
 const char16_t kServiceClsid[] = u"{8F111C7C-4297-48AF-8C94-158CD26A1A81}";
 
-// The Windows form (Z:\...) of a path of the build.
 std::u16string WindowsPath(const char* unixPath)
 {
     std::u16string path = u"Z:" + Wide(unixPath);
@@ -30,8 +24,7 @@ std::u16string WindowsPath(const char* unixPath)
     return path;
 }
 
-// The module's stub, copied into a folder named "lumo's module" in the
-// prefix's temporary folder; Wine finds its code on WINEDLLPATH.
+// The module's stub in "lumo's module"; Wine finds its code on WINEDLLPATH.
 const std::u16string& ModulePath()
 {
     static const std::u16string path = [] {
@@ -59,39 +52,36 @@ HRESULT CallExport(const char* name)
 HRESULT Register() { return CallExport("DllRegisterServer"); }
 HRESULT Unregister() { return CallExport("DllUnregisterServer"); }
 
-// A key with everything below it, one line per key and per value, subkeys
-// and values sorted by name: "<path>", then "  <name>=<text>" ("@" for the
-// default value).  Empty when the key does not exist.
+// A key and everything below it, sorted: "<path>", then "  <name>=<text>"
+// ("@": the default value).  Empty when the key does not exist.
 std::string DumpKey(const std::u16string& path)
 {
     HKEY key;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
-    std::vector<std::string> values;
-    std::vector<std::u16string> subkeys;
+    std::vector<std::string> lines;
     WCHAR name[256];
     BYTE data[2048];
     for (DWORD i = 0, length = 256, size = sizeof data - 2, type = 0;
          RegEnumValueW(key, i, name, &length, nullptr, &type, data, &size) == ERROR_SUCCESS;
          ++i, length = 256, size = sizeof data - 2) {
         data[size] = data[size + 1] = 0;
-        values.push_back("  " + (length ? Utf8(name) : "@") + "=" +
-                         (type == REG_SZ ? Utf8(reinterpret_cast<const char16_t*>(data)) : "(type)") + "\n");
+        lines.push_back("  " + (length ? Utf8(name) : "@") + "=" +
+                        (type == REG_SZ ? Utf8(reinterpret_cast<const char16_t*>(data)) : "(type)") + "\n");
     }
+    std::sort(lines.begin(), lines.end());
+    std::vector<std::string> subkeys;  // after the values, sorted by name
     for (DWORD i = 0, length = 256; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == 0;
          ++i, length = 256)
-        subkeys.emplace_back(name);
+        subkeys.push_back(DumpKey(path + u"\\" + name));
     RegCloseKey(key);
-    std::sort(values.begin(), values.end());
     std::sort(subkeys.begin(), subkeys.end());
     std::string out = Utf8(path.c_str()) + "\n";
-    for (const std::string& value : values) out += value;
-    for (const std::u16string& sub : subkeys) out += DumpKey(path + u"\\" + sub);
+    for (const std::string& text : lines) out += text;
+    for (const std::string& text : subkeys) out += text;
     return out;
 }
 
-// Everything registration may write, for every coclass of the type library
-// (both ProgIDs and the CLSID key), and the type library's key; the module's
-// path reads %MODULE%, its folder %FOLDER%.
+// What registration may write for each coclass, and the library's key.
 std::string RegistrationDump()
 {
     ScopedComPtr<ITypeLib> library;
@@ -124,9 +114,8 @@ protected:
     void TearDown() override { Unregister(); }
 };
 
-// The stand-in takes the place of the prefix's regsvr32.exe for good (the
-// prefix is this program's own); the command line it was started with, or
-// "" when it was not started within the time given.
+// Installs the stand-in for good (the prefix is this program's own); the
+// command line it was started with, or "" when it did not start in time.
 std::string StandInStartedWith(DWORD milliseconds)
 {
     static const std::u16string record = [] {
@@ -155,8 +144,6 @@ std::string StandInStartedWith(DWORD milliseconds)
 
 }  // namespace
 
-// Registering twice gives the content of once; the version-independent
-// ProgIDs and the hide and duplicate success responses get no key.
 TEST_F(Registration, WritesTheExpectedContentOnceAndUnregistrationRemovesIt)
 {
     ASSERT_HR(S_OK, Register());

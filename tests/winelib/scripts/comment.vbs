@@ -1,6 +1,4 @@
-' A comment object through real automation: created by ProgID, its
-' properties set and read back by name, as a report application's script
-' would use it.  Prints what it checks; the test compares the whole output.
+' A comment object as a report application's script uses it.
 Option Explicit
 
 Dim c

@@ -1,8 +1,5 @@
-// Response, sort parameter and qualifier objects through real automation
-// (JScript): created by ProgID, initialised from JSON texts and read by name,
-// the comments of a get response through get_Count and get_Comment, and the
-// failures the objects choose themselves, with their descriptions.  Prints
-// what it checks; the test compares the whole output.
+// Response, sort parameter and qualifier objects by name, and the failures
+// the objects choose themselves with their descriptions.
 function failure(e) { return (e.number >>> 0).toString(16) + " " + e.description; }
 function show(name, r, text) {
     r.Init(text);
@@ -17,7 +14,6 @@ for (var i = 0; i < kinds.length; i++) {
     show(kinds[i][0], r, '{"statusCode":0,"description":"success","responseType":' + kinds[i][1] + '}');
 }
 show("ModifyCommentSuccessResponse given an error text", r, fixedError);
-show("ModifyCommentSuccessResponse given no JSON", r, "not json");
 var err = new ActiveXObject("CorvelEnterprise14.CommentErrorResponse.1");
 show("CommentErrorResponse", err, fixedError);
 WScript.Echo("ErrorCode [" + err.ErrorCode + "]");

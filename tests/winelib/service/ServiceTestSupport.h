@@ -1,10 +1,8 @@
-// The service object's tests: objects made as the module makes them (the
-// program links the module's code), what a client reads from a response,
-// and the services of scripts/with-services.sh.
+// The service object's tests: objects made as the module makes them, what a
+// client reads from a response, and the services of with-services.sh.
 #pragma once
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -29,7 +27,6 @@ using comtest::Make;
 using comtest::Utf8;
 using Operation = HRESULT (STDMETHODCALLTYPE ISLumoCommentaryService::*)(ISCommentRequest*, ISCommentResponse**);
 
-// A service object made through its class's creator, as the class table does.
 struct ServiceUnderTest {
     ScopedComPtr<ISLumoCommentaryService> service;
     ScopedComPtr<ISInternalService> internal;
@@ -44,8 +41,6 @@ inline ServiceUnderTest MakeService()
     return so;
 }
 
-// A request of kind (a duplicate request without a target) holding a comment
-// with the document, the text and, unless it is -1, the comment id.
 inline ScopedComPtr<ISCommentRequest> Request(CommentRequestType kind, const std::u16string& doc,
                                               const std::u16string& text = u"", LONG id = -1)
 {
@@ -67,12 +62,10 @@ inline ScopedComPtr<ISCommentRequest> Request(CommentRequestType kind, const std
     return request;
 }
 
-// What a client reads from a response: its own interface's name (from its
-// type information)|StatusCode|Description|ResponseType|ErrorCode, and the
-// comments of a get response as "id text source".
+// What a client reads: InterfaceName|StatusCode|Description|ResponseType|
+// ErrorCode, and the texts of a get response's comments.
 struct Reply {
     std::string summary;
-    int type = -1;
     std::vector<std::string> comments;
 };
 inline Reply Read(ISCommentResponse* response)
@@ -82,35 +75,27 @@ inline Reply Read(ISCommentResponse* response)
     ScopedComPtr<ITypeInfo> info;
     ScopedComPtr<ISCommentErrorResponse> error;
     ScopedComPtr<ISGetCommentSuccessResponse> get;
-    ScopedBstr name, description, errorCode, text, source;
-    LONG status = 0, id = 0;
+    ScopedBstr name, description, errorCode, text;
+    LONG status = 0;
     CommentResponseType type = InvalidCommentResponseType;
     int count = 0;
     if (SUCCEEDED(response->GetTypeInfo(0, 0, info.Receive())))
         info->GetDocumentation(MEMBERID_NIL, name.Receive(), nullptr, nullptr, nullptr);
     response->get_StatusCode(&status), response->get_Description(description.Receive());
-    if (SUCCEEDED(response->get_ResponseType(&type))) reply.type = type;
+    response->get_ResponseType(&type);
     if (SUCCEEDED(response->QueryInterface(IID_ISCommentErrorResponse, error.ReceiveVoid())))
         error->get_ErrorCode(errorCode.Receive());
     reply.summary = Utf8(name.Get()) + "|" + std::to_string(status) + "|" + Utf8(description.Get()) + "|" +
-                    std::to_string(reply.type) + "|" + (errorCode.Get() ? Utf8(errorCode.Get()) : "");
+                    std::to_string(type) + "|" + (errorCode.Get() ? Utf8(errorCode.Get()) : "");
     if (SUCCEEDED(response->QueryInterface(IID_ISGetCommentSuccessResponse, get.ReceiveVoid()))) get->get_Count(&count);
     for (int i = 0; i < count; ++i) {
         ScopedComPtr<ISComment> comment;
         get->get_Comment(i, comment.Receive());
-        comment->get_CommentId(&id), comment->get_Text(text.Receive()), comment->get_SourceCUID(source.Receive());
-        reply.comments.push_back(std::to_string(id) + " " + Utf8(text.Get()) + " " + Utf8(source.Get()));
+        comment->get_Text(text.Receive());
+        reply.comments.push_back(Utf8(text.Get()));
     }
     return reply;
 }
-inline std::vector<std::string> Texts(const Reply& reply)
-{
-    std::vector<std::string> texts;
-    for (const std::string& c : reply.comments)
-        texts.push_back(c.substr(c.find(' ') + 1, c.rfind(' ') - c.find(' ') - 1));
-    return texts;
-}
-// Runs one operation and reads the response it hands out, if any.
 inline Reply Call(ISLumoCommentaryService* service, Operation operation, ISCommentRequest* request)
 {
     ScopedComPtr<ISCommentResponse> response;
@@ -118,7 +103,6 @@ inline Reply Call(ISLumoCommentaryService* service, Operation operation, ISComme
     return Read(response.Get());
 }
 
-// The services of the run, from what with-services.sh exports.
 struct Services {
     std::string naming, secret;
     std::vector<std::string> serverPids, requestLogs;
@@ -138,7 +122,7 @@ struct Services {
         }();
         return services;
     }
-    // Lines in each server's request log: one per request received.
+    // One line per request received, per server.
     std::vector<long> RequestCounts() const
     {
         std::vector<long> counts;
@@ -152,8 +136,7 @@ struct Services {
 
 constexpr char16_t kTestUser[] = u"service-test";
 
-// A service object bound to a host session with the logged-on user's token
-// and connected to the run's servers; the program logs on once.
+// A service object bound to a host session and connected to the servers.
 struct ConnectedService {
     ScopedComPtr<ISHostSession> session;
     ServiceUnderTest so;
@@ -175,14 +158,6 @@ inline void Connect(ConnectedService& connected)
     connected.so = MakeService();
     ASSERT_HR(S_OK, connected.so.internal->SetCOMSession(connected.session.Get()));
     ASSERT_HR(S_OK, connected.so.internal->SetImplPointers(u"service-test", u"e2e"));
-}
-
-// A document name that no earlier run used.
-inline std::u16string UniqueDocument(const std::string& stem)
-{
-    static std::atomic<int> counter{0};
-    return comtest::Wide(stem + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) +
-                         "-" + std::to_string(++counter));
 }
 
 }  // namespace svctest

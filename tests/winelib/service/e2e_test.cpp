@@ -1,10 +1,6 @@
-// The service object against reference servers (scripts/with-services.sh):
-// one answering every call with the text of a file (its --fault reply option,
-// LUMO_TEST_CANNED_REPLY), so that the reply's own type decides the response
-// class, requests that are not valid never reach it and an operation's trace
-// is exact; and two sharing one database that answer each call 20 ms after
-// running it (their --fault delay): threads sharing one object, and a server
-// killed during a series of adds.
+// The service object against reference servers: one answering every call
+// with a file's text (--fault reply, LUMO_TEST_CANNED_REPLY); two on one
+// database answering 20 ms after each call (--fault delay), one killed.
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include <algorithm>
@@ -24,17 +20,15 @@ using namespace svctest;
 
 namespace {
 
+const char kAdded[] = "ISAddCommentSuccessResponse|0|success|1|";
 const char kFixedError[] =
     "ISCommentErrorResponse|-1|Comment-Request validation failed: Invalid comment parameter(s) set|5|CMNTRY 011";
 
 // An add request of the module that reports another kind.
 template <int Kind>
-class KindRequest : public CComAddCommentRequest {
-public:
-    STDMETHOD(get_RequestType)(CommentRequestType* kind) noexcept override
-    {
-        return *kind = static_cast<CommentRequestType>(Kind), S_OK;
-    }
+struct KindRequest : CComAddCommentRequest {
+    STDMETHOD(get_RequestType)(CommentRequestType* kind) noexcept override { return *kind = Type(Kind), S_OK; }
+    using Type = CommentRequestType;
 };
 template <int Kind>
 ScopedComPtr<ISCommentRequest> RequestOfKind(ISComment* comment)
@@ -48,7 +42,6 @@ ScopedComPtr<ISCommentRequest> RequestOfKind(ISComment* comment)
 class ServiceCannedReply : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NO_FATAL_FAILURE(Connect(m_connected)); }
-    // The server's next answers are the text.
     static void Answer(const std::string& text)
     {
         std::ofstream(std::getenv("LUMO_TEST_CANNED_REPLY"), std::ios::binary | std::ios::trunc) << text;
@@ -65,7 +58,7 @@ TEST_F(ServiceCannedReply, TheReplysTypeChoosesTheResponseClass)
         // reply; what is handed out ("" nothing)
         {R"({"statusCode":0,"description":"r1","responseType":1})", "ISAddCommentSuccessResponse|0|r1|1|"},
         {R"({"statusCode":0,"description":"r2","responseType":2,"comments":[{"commentId":9,"text":"canned"}]})",
-         "ISGetCommentSuccessResponse|0|r2|2||9 canned "},
+         "ISGetCommentSuccessResponse|0|r2|2||canned"},
         {R"({"statusCode":0,"description":"r3","responseType":3})", "ISModifyCommentSuccessResponse|0|r3|3|"},
         {R"({"statusCode":0,"description":"r4","responseType":4})", "ISDeleteCommentSuccessResponse|0|r4|4|"},
         {R"({"statusCode":409,"description":"r5","responseType":5,"errorCode":"CMNTRY 999"})",
@@ -80,8 +73,7 @@ TEST_F(ServiceCannedReply, TheReplysTypeChoosesTheResponseClass)
         ISCommentResponse* response = Sentinel<ISCommentResponse*>();
         const HRESULT hr = Service()->AddComment(Request(AddCommentRequestType, u"doc", u"text").Get(), &response);
         EXPECT_HR(*expected ? S_OK : S_FALSE, hr) << reply;
-        if (response == Sentinel<ISCommentResponse*>()) response = nullptr;
-        ScopedComPtr<ISCommentResponse> owned(response);
+        ScopedComPtr<ISCommentResponse> owned(response == Sentinel<ISCommentResponse*>() ? nullptr : response);
         const Reply read = Read(owned.Get());
         std::string shown = read.summary;
         for (const std::string& comment : read.comments) shown += "|" + comment;
@@ -89,9 +81,6 @@ TEST_F(ServiceCannedReply, TheReplysTypeChoosesTheResponseClass)
     }
 }
 
-// Requests of no kind of a model request (0, 5, 9), missing, holding no or a
-// foreign comment, or failing their kind's rule get the fixed error response
-// and reach no server.
 TEST_F(ServiceCannedReply, RequestsThatAreNotValidNeverLeaveTheModule)
 {
     Answer(R"({"statusCode":0,"description":"sent","responseType":1})");
@@ -125,21 +114,17 @@ TEST_F(ServiceCannedReply, RequestsThatAreNotValidNeverLeaveTheModule)
     EXPECT_EQ(before + 1, requests()) << "the request log counts what arrives";
 }
 
-// An add request sent through DeleteComment: the request's own kind decides
-// what is done.  The lines of the valid and of an invalid add, in order.
+// An add request sent through DeleteComment: its own kind decides.
 TEST_F(ServiceCannedReply, TraceOfAValidAndAnInvalidAdd)
 {
     const std::string reply = R"({"statusCode":0,"description":"success","responseType":1,"comment":{"commentId":7}})";
     Answer(reply);
     const std::string service = "CComLumoCommentaryService::", add = "CComAddCommentRequest::";
     auto lines = [&](std::vector<std::string> middle) {
-        std::vector<std::string> all = {InLine(service + "DeleteComment"),
-                                        InLine(service + "DoOperations"),
-                                        service + "DoOperations",
-                                        InLine(add + "get_RequestType", "@2"),
-                                        OutLine(add + "get_RequestType", "@2"),
-                                        InLine(add + "get_Comment", "@2"),
-                                        OutLine(add + "get_Comment", "@2")};
+        std::vector<std::string> all = {InLine(service + "DeleteComment"), InLine(service + "DoOperations"),
+                                        service + "DoOperations"};
+        for (const std::string m : {"get_RequestType", "get_Comment"})
+            all.insert(all.end(), {InLine(add + m, "@2"), OutLine(add + m, "@2")});
         all.insert(all.end(), middle.begin(), middle.end());
         all.insert(all.end(), {OutLine(service + "DoOperations"), OutLine(service + "DeleteComment")});
         return all;
@@ -150,9 +135,10 @@ TEST_F(ServiceCannedReply, TraceOfAValidAndAnInvalidAdd)
         ScopedComPtr<ISCommentResponse> response;
         return TraceOf([&] { Service()->DeleteComment(request.Get(), response.Receive()); }, &records);
     };
-    const std::string token = SessionManager::getServerSession()->getLogonToken().toUtf8();
+    // The token is masked after its first eight characters.
+    const std::string token = SessionManager::getServerSession()->getLogonToken().toUtf8().substr(0, 8);
     EXPECT_EQ(lines({"Request JSON: {\"requestType\":1,\"logonToken\":\"" + token +
-                         "\",\"comment\":{\"sourceCUID\":\"doc\",\"text\":\"traced \\\"text\\\"\",\"hidden\":false,"
+                         "...\",\"comment\":{\"sourceCUID\":\"doc\",\"text\":\"traced \\\"text\\\"\",\"hidden\":false,"
                          "\"lastmodifiedtimestamp\":-1,\"creationtimestamp\":-1}} ",
                      "Response JSON: " + reply + " "}),
               traceOf(u"traced \"text\""));
@@ -165,9 +151,6 @@ TEST_F(ServiceCannedReply, TraceOfAValidAndAnInvalidAdd)
               traceOf(u""));
 }
 
-// Four threads share one service object, each in the multithreaded apartment
-// with requests of its own: every reply answers the thread's own request, and
-// nothing is left alive.
 TEST(ServiceThreads, FourThreadsShareOneServiceObject)
 {
     const long live = SComObjectBase::LiveObjectCount();
@@ -179,14 +162,15 @@ TEST(ServiceThreads, FourThreadsShareOneServiceObject)
         for (int t = 0; t < 4; ++t)
             threads.push_back([service, t] {
                 CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-                const std::u16string doc = UniqueDocument("threads-" + std::to_string(t));
+                const std::u16string doc = u"threads-" + Wide(std::to_string(t));
                 std::vector<std::string> added;
                 for (int round = 0; round < 5; ++round) {
                     added.push_back("t" + std::to_string(t) + "-r" + std::to_string(round));
                     const auto add = Request(AddCommentRequestType, doc, Wide(added.back()));
-                    EXPECT_EQ(1, Call(service, &ISLumoCommentaryService::AddComment, add.Get()).type);
-                    EXPECT_EQ(added, Texts(Call(service, &ISLumoCommentaryService::GetComment,
-                                                Request(GetCommentRequestType, doc).Get())));
+                    EXPECT_EQ(kAdded, Call(service, &ISLumoCommentaryService::AddComment, add.Get()).summary);
+                    EXPECT_EQ(added, Call(service, &ISLumoCommentaryService::GetComment,
+                                          Request(GetCommentRequestType, doc).Get())
+                                         .comments);
                 }
                 CoUninitialize();
             });
@@ -197,10 +181,9 @@ TEST(ServiceThreads, FourThreadsShareOneServiceObject)
     EXPECT_HR(S_OK, DllCanUnloadNow());
 }
 
-// Every call either answers or fails in the documented way (S_OK without a
-// response), and what the servers stored is exactly what the client saw
-// succeed: the kill most likely falls between an add's execution and its
-// reply, which retention answers on the other server.
+// Every call answers or fails as documented (S_OK, no response), and the
+// servers stored exactly what succeeded: the kill most likely falls between
+// an add's execution and its reply, which retention answers elsewhere.
 TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
 {
     ConnectedService connected;
@@ -208,11 +191,11 @@ TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
     const Services& services = Services::Get();
     ASSERT_EQ(2u, services.serverPids.size());
     ISLumoCommentaryService* service = connected.so.service.Get();
-    const std::u16string doc = UniqueDocument("failover");
+    const std::u16string doc = u"failover";
     // The server this object talks to is the one whose log grows.
     const std::vector<long> before = services.RequestCounts();
     const auto warmUp = Request(AddCommentRequestType, doc, u"warm-up");
-    ASSERT_EQ(1, Call(service, &ISLumoCommentaryService::AddComment, warmUp.Get()).type);
+    ASSERT_EQ(kAdded, Call(service, &ISLumoCommentaryService::AddComment, warmUp.Get()).summary);
     const std::vector<long> after = services.RequestCounts();
     const size_t victim = after[0] > before[0] ? 0 : 1;
     ASSERT_GT(after[victim], before[victim]);
@@ -230,7 +213,7 @@ TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
             EXPECT_HR(S_OK, service->AddComment(add.Get(), response.Receive()));
             if (!response) ++withoutResponse;
             if (!response) continue;
-            EXPECT_EQ("ISAddCommentSuccessResponse|0|success|1|", Read(response.Get()).summary);
+            EXPECT_EQ(kAdded, Read(response.Get()).summary);
             succeeded.insert(text);
         }
         CoUninitialize();
@@ -244,7 +227,7 @@ TEST(ServiceFailover, AServerKilledDuringAddsLosesAndRepeatsNothing)
     EXPECT_EQ(1, killed) << "the server was killed";
     EXPECT_TRUE(succeeded.count("add-" + std::to_string(kAdds - 1))) << "the other server took over";
     std::vector<std::string> stored =
-        Texts(Call(service, &ISLumoCommentaryService::GetComment, Request(GetCommentRequestType, doc).Get()));
+        Call(service, &ISLumoCommentaryService::GetComment, Request(GetCommentRequestType, doc).Get()).comments;
     std::sort(stored.begin(), stored.end());
     EXPECT_EQ(std::vector<std::string>(succeeded.begin(), succeeded.end()), stored)
         << withoutResponse << " call(s) ended without a response";

@@ -1,6 +1,5 @@
-// The service object without any server, white-box: binding to the host
-// program's session, connecting, the operations before a connection exists,
-// and the errors reported on the way.
+// The service object without a server: binding to the host session,
+// connecting, operations before a connection, and the errors reported.
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include "tests/winelib/service/ServiceTestSupport.h"
@@ -11,10 +10,8 @@ using namespace svctest;
 namespace {
 
 const std::string kService = "CComLumoCommentaryService::";
-// The source and interface of what the service object reports.
 const std::string kReportedBy = "|CorvelEnterprise14.LumoCommentaryService.1|" + GuidText(IID_ISLumoCommentaryService);
-// Where the framework looks for the Naming Service: a privileged port on
-// 127.0.0.1 where nothing is expected to listen.
+// A privileged port on 127.0.0.1 where nothing is expected to listen.
 const char kNaming[] = "corbaloc::127.0.0.1:1/NameService";
 
 class ServiceObject : public ::testing::Test {
@@ -33,7 +30,6 @@ protected:
         m_settings.locale = 0x0407;
         m_session.Reset(CHostSession::Create(m_settings));
     }
-    // The two lines of SetImplPointers, with its status on the way out.
     static std::vector<std::string> ConnectLines(const std::string& status)
     {
         const std::string method = "[" + kService + "SetImplPointers]\t[@1]\t[";
@@ -49,13 +45,15 @@ protected:
 
 TEST_F(ServiceObject, EveryOperationBeforeConnectingAnswersNothingAndCallsNoOne)
 {
-    const std::pair<const char*, Operation> operations[] = {
-        {"AddComment", &ISLumoCommentaryService::AddComment},
-        {"GetComment", &ISLumoCommentaryService::GetComment},
-        {"ModifyComment", &ISLumoCommentaryService::ModifyComment},
-        {"DeleteComment", &ISLumoCommentaryService::DeleteComment},
-        {"HideComment", &ISLumoCommentaryService::HideComments},
-        {"DuplicateComment", &ISLumoCommentaryService::DuplicateComments}};
+    const struct {
+        const char* name;
+        Operation call;
+    } operations[] = {{"AddComment", &ISLumoCommentaryService::AddComment},
+                      {"GetComment", &ISLumoCommentaryService::GetComment},
+                      {"ModifyComment", &ISLumoCommentaryService::ModifyComment},
+                      {"DeleteComment", &ISLumoCommentaryService::DeleteComment},
+                      {"HideComment", &ISLumoCommentaryService::HideComments},
+                      {"DuplicateComment", &ISLumoCommentaryService::DuplicateComments}};
     ASSERT_HR(S_OK, m_so.internal->SetCOMSession(m_session.Get()));
     ScopedComPtr<ISCommentRequest> request = Request(AddCommentRequestType, u"doc", u"text");
     for (const auto& [name, call] : operations) {
@@ -76,33 +74,23 @@ TEST_F(ServiceObject, EveryOperationBeforeConnectingAnswersNothingAndCallsNoOne)
 
 TEST_F(ServiceObject, SetCOMSessionHoldsOneSessionAndTakesItsLocale)
 {
-    ASSERT_HR(S_OK, m_so.internal->SetCOMSession(m_session.Get()));
-    ASSERT_HR(S_OK, m_so.internal->SetCOMSession(m_session.Get()));
-    EXPECT_EQ(2u, RefCount(m_session.Get())) << "the same session twice holds one reference";
-    EXPECT_EQ(0x0407u, m_so.object->GetObjectLocale());
-
-    EXPECT_EQ((std::vector<std::string>{"IN:\t[" + kService + "SetCOMSession]\t[@1]\t[-]\t[]",
+    for (int twice = 0; twice < 2; ++twice) ASSERT_HR(S_OK, m_so.internal->SetCOMSession(m_session.Get()));
+    EXPECT_EQ((std::vector<std::string>{InLine(kService + "SetCOMSession") + "[]",
                                         "Assertion failed: false: Invalid parameter pSession"}),
               TraceOf([&] { EXPECT_HR(E_POINTER, m_so.internal->SetCOMSession(nullptr)); }));
     EXPECT_EQ(kInvalidPointerReported, TakeErrorInfo());
-    EXPECT_EQ(2u, RefCount(m_session.Get())) << "a null session changes nothing";
-    EXPECT_EQ(0x0407u, m_so.object->GetObjectLocale());
-
-    static_cast<CHostSession*>(m_session.Get())->FailQueries(true);
-    EXPECT_HR(S_OK, m_so.internal->SetCOMSession(m_session.Get()));
-    EXPECT_EQ(kDefaultObjectLocale, m_so.object->GetObjectLocale()) << "a failing locale query: the user default";
-
+    EXPECT_EQ("2 1031",
+              std::to_string(RefCount(m_session.Get())) + " " + std::to_string(m_so.object->GetObjectLocale()))
+        << "one reference, whatever was passed; the session's locale";
     ScopedComPtr<ISHostSession> other(CHostSession::Create(m_settings));
+    static_cast<CHostSession*>(other.Get())->FailQueries(true);
     ASSERT_HR(S_OK, m_so.internal->SetCOMSession(other.Get()));
+    EXPECT_EQ(kDefaultObjectLocale, m_so.object->GetObjectLocale()) << "a failing locale query: the user default";
     EXPECT_EQ(1u, RefCount(m_session.Get())) << "the replaced session was released";
-    EXPECT_EQ(2u, RefCount(other.Get()));
     m_so = ServiceUnderTest();
     EXPECT_EQ(1u, RefCount(other.Get())) << "released with the object";
 }
 
-// Without a session, or with one that cannot answer, nothing is connected;
-// the failure is reported with the message of the number derived from its
-// status, the service's ProgID and its interface.
 TEST_F(ServiceObject, ConnectingWithoutAnAnsweringSessionIsReported)
 {
     EXPECT_EQ(ConnectLines("-2147467261"),

@@ -1,7 +1,5 @@
-// The main function of every COM test program: GoogleTest in a
-// single-threaded apartment.  A program that links the module's code
-// (LUMO_TEST_LINKS_MODULE) initialises its module object first, as DllMain
-// does it in the DLL.
+// GoogleTest in a single-threaded apartment; a program that links the module
+// initialises it first, as DllMain does.
 #include "tests/winelib/support/WinelibGTest.h"
 
 #include <windows.h>

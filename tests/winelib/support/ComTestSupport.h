@@ -1,7 +1,4 @@
-// Helpers of the COM test programs: readable HRESULTs, sentinels, objects
-// made as clients and as the module make them, error information, trace
-// lines, aggregation and threads of the Windows kind.
-// Include after tests/winelib/support/WinelibGTest.h.
+// Helpers of the COM test programs.  Include after WinelibGTest.h.
 #pragma once
 
 #include <windows.h>
@@ -20,21 +17,16 @@
 
 namespace comtest {
 
-// An HRESULT as GoogleTest shows it: 0x80004003 rather than -2147467261.
-struct Hr {
-    HRESULT value;
-    bool operator==(const Hr& o) const { return value == o.value; }
-};
-inline std::ostream& operator<<(std::ostream& out, const Hr& hr)
+// An HRESULT as 0x80004003 rather than -2147467261.
+inline std::string HrText(HRESULT hr)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr.value));
-    return out << text;
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
 }
-#define EXPECT_HR(expected, call) EXPECT_EQ(comtest::Hr{static_cast<HRESULT>(expected)}, comtest::Hr{call})
-#define ASSERT_HR(expected, call) ASSERT_EQ(comtest::Hr{static_cast<HRESULT>(expected)}, comtest::Hr{call})
+#define EXPECT_HR(expected, call) EXPECT_EQ(comtest::HrText(expected), comtest::HrText(call))
+#define ASSERT_HR(expected, call) ASSERT_EQ(comtest::HrText(expected), comtest::HrText(call))
 
-// A value no call writes on its own: proves what a call stores.
 template <class T = void*>
 T Sentinel()
 {
@@ -50,7 +42,6 @@ inline std::string GuidText(const GUID& guid)
     return Utf8(text);
 }
 
-// The reference count an object reports after one more AddRef/Release pair.
 inline ULONG RefCount(IUnknown* unknown) { return unknown->AddRef(), unknown->Release(); }
 
 // Created as a client creates it: by the ProgID "CorvelEnterprise14.<coclass>.1".
@@ -65,8 +56,7 @@ ScopedComPtr<Interface> Create(const std::u16string& coclass, REFIID riid)
     return object;
 }
 
-// Made as the module makes its own objects, through the class's creator
-// (programs that link the module's code).
+// Made through the class's creator, as the module makes its own objects.
 template <class Class, class Interface>
 ScopedComPtr<Interface> Make(REFIID riid)
 {
@@ -75,25 +65,20 @@ ScopedComPtr<Interface> Make(REFIID riid)
     return object;
 }
 
-// The thread's error information as "description|source|interface", then
-// cleared; "(none)" when there is none.
+// The thread's error information as "description|source|interface", taken.
 inline std::string TakeErrorInfo()
 {
     ScopedComPtr<IErrorInfo> info;
     if (GetErrorInfo(0, info.Receive()) != S_OK || !info) return "(none)";
     ScopedBstr description, source;
     GUID guid = GUID_NULL;
-    info->GetDescription(description.Receive());
-    info->GetSource(source.Receive());
-    info->GetGUID(&guid);
+    info->GetDescription(description.Receive()), info->GetSource(source.Receive()), info->GetGUID(&guid);
     return Utf8(description.Get()) + "|" + Utf8(source.Get()) + "|" + GuidText(guid);
 }
-// What the frame reports for a null out-pointer.
 inline const std::string kInvalidPointerReported =
     "Invalid pointer: a required output parameter was not supplied.||{00000000-0000-0000-0000-000000000000}";
 
-// An outer object for aggregation: it counts its own references and hands
-// every query it does not answer itself to the inner object.
+// An outer object that counts its references and hands other queries inward.
 struct CountingOuter : public IUnknown {
     STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
     {
@@ -107,7 +92,6 @@ struct CountingOuter : public IUnknown {
     IUnknown* inner = nullptr;
 };
 
-// The entry and exit lines of a method of the object traced as at.
 inline std::string InLine(const std::string& method, const std::string& at = "@1")
 {
     return "IN:\t[" + method + "]\t[" + at + "]\t[-]\t";
@@ -117,9 +101,8 @@ inline std::string OutLine(const std::string& method, const std::string& at = "@
     return "OUT:\t[" + method + "]\t[" + at + "]\t[0]\t";
 }
 
-// The lines a sequence of calls of one object's methods writes: "get_X=v"
-// entry and exit line with the value v, "put_X" entry and exit line without a
-// value, "get_X!p" the entry line and the null-pointer assertion for p.
+// The lines of calls of one object's methods: "get_X=v" entry and exit line
+// with the value v, "put_X" without one, "get_X!p" entry and null-pointer line.
 inline std::vector<std::string> FrameLines(const std::string& cls, std::initializer_list<std::string> calls)
 {
     std::vector<std::string> lines;
@@ -137,9 +120,8 @@ inline std::vector<std::string> FrameLines(const std::string& cls, std::initiali
     return lines;
 }
 
-// The lines the body writes at trace level 14 (their records in *records),
-// each distinct object address (0x + 16 hex digits) replaced by @1, @2, ...
-// in order of first appearance.
+// The lines the body writes at trace level 14 (records in *records), each
+// object address replaced by @1, @2, ... in order of first appearance.
 inline std::vector<std::string> TraceOf(const std::function<void()>& body, std::vector<STraceRecord>* records = nullptr)
 {
     STraceCapture capture(14);
@@ -157,9 +139,8 @@ inline std::vector<std::string> TraceOf(const std::function<void()>& body, std::
     return lines;
 }
 
-// Runs the bodies on threads of the Windows kind (one that the C++ library
-// starts is unknown to Wine and must not call into the object runtime) and
-// waits for all of them.
+// Runs the bodies on Windows threads (Wine does not know those the C++
+// library starts) and waits for all of them.
 inline DWORD WINAPI RunBody(void* body) { return (*static_cast<std::function<void()>*>(body))(), 0; }
 inline void RunOnWindowsThreads(std::vector<std::function<void()>> bodies)
 {
