@@ -14,8 +14,9 @@
 #   naming   the Naming Service is killed, then the server in use (of two),
 #            during 300 adds: no call fails
 # Usage: fault_test.sh WINELIB_BIN_DIR WORK_DIR [CASE...] (all cases when none
-# is named; LUMO_BUILD_DIR names the native build).  The Wine prefix with the
-# module registered is made once, in WORK_DIR.
+# is named; LUMO_BUILD_DIR names the native build).  The host program runs in
+# the prepared prefix of the ctest run (WINEPREFIX); without one, a prefix
+# with the module registered is made in WORK_DIR.
 set -u
 here=$(cd "$(dirname "$0")" && pwd) work=$2
 export LUMO_WINE_BIN=$(cd "$1" && pwd)
@@ -27,7 +28,7 @@ deadline_ms=15000 attempt_ms=8000 busy_ms=3000
 
 rm -rf "$work" && mkdir -p "$work"
 trap 'lumo_stop_started; lumo_stop_wine; rm -rf "$work/prefix"' EXIT
-lumo_prepare_wine "$work/prefix" || exit 1
+[ -n "${WINEPREFIX:-}" ] || lumo_prepare_wine "$work/prefix" || exit 1
 failures=0
 fail() { echo "FAILED: $case: $*" >&2; failures=$((failures + 1)); }
 
@@ -56,9 +57,16 @@ wait_adds() { wait "$host_pid" || fail "the script failed: $(cat "$dir/host.err"
 
 # Requests the servers received (their request logs), in total or of server N.
 requests() { cat "$dir/logs/server-"${1:-*}".requests" 2>/dev/null | wc -l; }
-wait_requests() { # N: until the servers received N requests
-  while kill -0 "$host_pid" 2>/dev/null; do [ "$(requests)" -ge "$1" ] && return 0; sleep 0.02; done
+# pause_at N: once the servers received N requests, the script is stopped
+# (SIGSTOP) until resume, so that the fault that follows lands while calls
+# are still to come however fast they are.
+pause_at() {
+  while kill -0 "$host_pid" 2>/dev/null; do
+    [ "$(requests)" -ge "$1" ] && kill -STOP "$host_pid" && return 0
+    sleep 0.02
+  done
   fail "the script ended before the servers received $1 requests"; }
+resume() { kill -CONT "$host_pid"; }
 in_use() { [ "$(requests 1)" -ge "$(requests 2)" ] && echo 1 || echo 2; }  # of two servers
 
 # check ADDS MAX_MS OUTCOME...: the script made ADDS calls, each in at most
@@ -97,8 +105,9 @@ PY
 case_restart() {
   start_services restart 1
   run_adds 300
-  wait_requests 40
+  pause_at 40
   stop_hard KILL "${server_pids[0]}"
+  resume
   sleep 1
   start_server 1
   wait_adds
@@ -128,10 +137,11 @@ while not os.path.exists(sys.argv[2]): time.sleep(0.1)' "$dir/db" "$dir/release"
 case_freeze() {
   start_services freeze 2
   run_adds 300
-  wait_requests 40
+  pause_at 40
   local victim=$(in_use) before
   before=$(requests $((3 - victim)))
   kill -STOP "${server_pids[victim - 1]}"
+  resume
   sleep 12
   kill -CONT "${server_pids[victim - 1]}"
   wait_adds
@@ -143,10 +153,12 @@ case_freeze() {
 case_naming() {
   start_services naming 2
   run_adds 300
-  wait_requests 40
+  pause_at 40
   stop_hard KILL "$naming_pid"
-  wait_requests 100
+  resume
+  pause_at 100
   stop_hard KILL "${server_pids[$(in_use) - 1]}"
+  resume
   wait_adds
   check 300 $((deadline_ms + 2000)) ok
 }
