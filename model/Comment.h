@@ -2,15 +2,18 @@
 // JSON object form.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <utility>
+#include <string>
+#include <string_view>
 
 #include "model/JsonSupport.h"
 #include "platform/foundation/SString.h"
 
 namespace lumocommentaryservice_nexa_api {
 
-// One comment.  Strings are held by value; an empty string means "not set",
+// One comment.  Texts are held by value; an empty text means "not set",
 // a commentId of -1 "no number yet", a timestamp of -1 "no time".
 // Design decision: timestamps count milliseconds since 1970-01-01 00:00:00
 // UTC, the unit of the foundation's STimeSpan, so they pass into it unscaled.
@@ -25,42 +28,42 @@ public:
 
     int32_t getCommentId() const { return m_commentId; }
     void setCommentId(int32_t value) { m_commentId = value; }
-    SWCharString getSourceCUID() const { return m_sourceCUID; }
-    void setSourceCUID(SWCharString value) { m_sourceCUID = std::move(value); }
-    SWCharString getOwnerCUID() const { return m_ownerCUID; }
-    void setOwnerCUID(SWCharString value) { m_ownerCUID = std::move(value); }
-    SWCharString getText() const { return m_text; }
-    void setText(SWCharString value) { m_text = std::move(value); }
-    SWCharString getUserName() const { return m_userName; }
-    void setUserName(SWCharString value) { m_userName = std::move(value); }
-    SWCharString getLastModifiedUserCuid() const { return m_lastModifiedUserCuid; }
-    void setLastModifiedUserCuid(SWCharString value) { m_lastModifiedUserCuid = std::move(value); }
-    SWCharString getLastModifiedUserName() const { return m_lastModifiedUserName; }
-    void setLastModifiedUserName(SWCharString value) { m_lastModifiedUserName = std::move(value); }
+    SWCharString getSourceCUID() const { return textField(kSourceCUID); }
+    void setSourceCUID(SWCharString value) { setTextField(kSourceCUID, value.str()); }
+    SWCharString getOwnerCUID() const { return textField(kOwnerCUID); }
+    void setOwnerCUID(SWCharString value) { setTextField(kOwnerCUID, value.str()); }
+    SWCharString getText() const { return textField(kText); }
+    void setText(SWCharString value) { setTextField(kText, value.str()); }
+    SWCharString getUserName() const { return textField(kUserName); }
+    void setUserName(SWCharString value) { setTextField(kUserName, value.str()); }
+    SWCharString getLastModifiedUserCuid() const { return textField(kLastModifiedUserCuid); }
+    void setLastModifiedUserCuid(SWCharString value) { setTextField(kLastModifiedUserCuid, value.str()); }
+    SWCharString getLastModifiedUserName() const { return textField(kLastModifiedUserName); }
+    void setLastModifiedUserName(SWCharString value) { setTextField(kLastModifiedUserName, value.str()); }
     int64_t getCreationTimestamp() const { return m_creationTimestamp; }
     void setCreationTimestamp(int64_t value) { m_creationTimestamp = value; }
     int64_t getLastModifiedTimestamp() const { return m_lastModifiedTimestamp; }
     void setLastModifiedTimestamp(int64_t value) { m_lastModifiedTimestamp = value; }
-    SWCharString getLogicalReportId() const { return m_logicalReportId; }
-    void setLogicalReportId(SWCharString value) { m_logicalReportId = std::move(value); }
-    SWCharString getContextCommon() const { return m_contextCommon; }
-    void setContextCommon(SWCharString value) { m_contextCommon = std::move(value); }
-    SWCharString getAppName() const { return m_appName; }
-    void setAppName(SWCharString value) { m_appName = std::move(value); }
-    SWCharString getAppContext() const { return m_appContext; }
-    void setAppContext(SWCharString value) { m_appContext = std::move(value); }
-    SWCharString getAppDatapath() const { return m_appDatapath; }
-    void setAppDatapath(SWCharString value) { m_appDatapath = std::move(value); }
-    SWCharString getOptionKey1() const { return m_optionKey1; }
-    void setOptionKey1(SWCharString value) { m_optionKey1 = std::move(value); }
-    SWCharString getOptionKey2() const { return m_optionKey2; }
-    void setOptionKey2(SWCharString value) { m_optionKey2 = std::move(value); }
-    SWCharString getOptionKey3() const { return m_optionKey3; }
-    void setOptionKey3(SWCharString value) { m_optionKey3 = std::move(value); }
-    SWCharString getOptionKey4() const { return m_optionKey4; }
-    void setOptionKey4(SWCharString value) { m_optionKey4 = std::move(value); }
-    SWCharString getConnecXion() const { return m_connecXion; }
-    void setConnecXion(SWCharString value) { m_connecXion = std::move(value); }
+    SWCharString getLogicalReportId() const { return textField(kLogicalReportId); }
+    void setLogicalReportId(SWCharString value) { setTextField(kLogicalReportId, value.str()); }
+    SWCharString getContextCommon() const { return textField(kContextCommon); }
+    void setContextCommon(SWCharString value) { setTextField(kContextCommon, value.str()); }
+    SWCharString getAppName() const { return textField(kAppName); }
+    void setAppName(SWCharString value) { setTextField(kAppName, value.str()); }
+    SWCharString getAppContext() const { return textField(kAppContext); }
+    void setAppContext(SWCharString value) { setTextField(kAppContext, value.str()); }
+    SWCharString getAppDatapath() const { return textField(kAppDatapath); }
+    void setAppDatapath(SWCharString value) { setTextField(kAppDatapath, value.str()); }
+    SWCharString getOptionKey1() const { return textField(kOptionKey1); }
+    void setOptionKey1(SWCharString value) { setTextField(kOptionKey1, value.str()); }
+    SWCharString getOptionKey2() const { return textField(kOptionKey2); }
+    void setOptionKey2(SWCharString value) { setTextField(kOptionKey2, value.str()); }
+    SWCharString getOptionKey3() const { return textField(kOptionKey3); }
+    void setOptionKey3(SWCharString value) { setTextField(kOptionKey3, value.str()); }
+    SWCharString getOptionKey4() const { return textField(kOptionKey4); }
+    void setOptionKey4(SWCharString value) { setTextField(kOptionKey4, value.str()); }
+    SWCharString getConnecXion() const { return textField(kConnecXion); }
+    void setConnecXion(SWCharString value) { setTextField(kConnecXion, value.str()); }
     bool getHidden() const { return m_hidden; }
     void setHidden(bool value) { m_hidden = value; }
 
@@ -81,6 +84,30 @@ public:
     // changes nothing.
     void fromJSON(const lumo_json::Value& object);
 
+    // Reads the members of one JSON object into a comment as a streaming
+    // reader meets them, by the rules of fromJSON: name() picks the field of
+    // the next member (only the first member of a name is read), then exactly
+    // one value call reads that member's value.  fromJSON reads through it
+    // too, so documents and streams read alike.
+    class MemberReader {
+    public:
+        explicit MemberReader(Comment& comment) : m_comment(comment) {}
+        void name(const char16_t* text, std::size_t length);
+        void null() {}
+        void boolean(bool value);
+        // A number without fraction or exponent inside the signed 64-bit range.
+        void integer(int64_t value);
+        // May throw std::bad_alloc; the comment then holds what it held before.
+        void text(const char16_t* units, std::size_t length);
+        // Any other value: another number, an object or an array.
+        void other();
+
+    private:
+        Comment& m_comment;
+        uint32_t m_seen = 0;
+        int m_slot = -1;
+    };
+
     // Parses the text and reads its root object as above.  Text that does
     // not parse, or whose root is not an object, changes nothing.
     void fromJSON(const SWCharString& json);
@@ -94,25 +121,32 @@ private:
     // The member names, their order and the field behind each (Comment.cpp).
     struct JsonLayout;
 
+    // The 16 texts, in wire order.
+    enum TextField {
+        kSourceCUID, kOwnerCUID, kText, kLogicalReportId, kContextCommon, kAppName, kAppContext, kAppDatapath,
+        kConnecXion, kOptionKey1, kOptionKey2, kOptionKey3, kOptionKey4, kUserName, kLastModifiedUserCuid,
+        kLastModifiedUserName, kTextFieldCount
+    };
+    std::u16string_view textView(TextField field) const;
+    SWCharString textField(TextField field) const { return SWCharString(std::u16string(textView(field))); }
+    // May throw std::bad_alloc, and then changes nothing.
+    void setTextField(TextField field, std::u16string_view text);
+
+    std::size_t textEnd(std::size_t field) const { return field < m_endsKept ? m_textEnds[field] : m_texts.size(); }
+
+    // Design decision: the texts lie one after the other in one buffer, so
+    // that a comment costs one allocation for all of its texts.  Reading a
+    // get response of thousands of comments otherwise spends more time
+    // allocating and freeing sixteen strings per comment than parsing the
+    // text.  m_textEnds[i] is where text i ends, kept for the first
+    // m_endsKept fields; the texts after those are empty, so that filling
+    // the fields in wire order only ever appends.
+    std::u16string m_texts;
+    std::array<std::size_t, kTextFieldCount> m_textEnds{};
+    std::size_t m_endsKept = 0;
     int32_t m_commentId = -1;
-    SWCharString m_sourceCUID;
-    SWCharString m_ownerCUID;
-    SWCharString m_text;
-    SWCharString m_userName;
-    SWCharString m_lastModifiedUserCuid;
-    SWCharString m_lastModifiedUserName;
     int64_t m_creationTimestamp = -1;
     int64_t m_lastModifiedTimestamp = -1;
-    SWCharString m_logicalReportId;
-    SWCharString m_contextCommon;
-    SWCharString m_appName;
-    SWCharString m_appContext;
-    SWCharString m_appDatapath;
-    SWCharString m_optionKey1;
-    SWCharString m_optionKey2;
-    SWCharString m_optionKey3;
-    SWCharString m_optionKey4;
-    SWCharString m_connecXion;
     bool m_hidden = false;
 };
 

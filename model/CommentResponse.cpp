@@ -1,28 +1,10 @@
 #include "model/CommentResponse.h"
 
-#include <exception>
+#include <utility>
 
 namespace lumocommentaryservice_nexa_api {
 
-namespace {
-
 using lumo_json::Value;
-
-int32_t readInt32(const Value& root, const char16_t* name)
-{
-    int32_t value = 0;
-    lumo_json::getInt32(root, name, value);
-    return value;
-}
-
-SWCharString readString(const Value& root, const char16_t* name)
-{
-    std::u16string text;
-    lumo_json::getString(root, name, text);
-    return SWCharString(std::move(text));
-}
-
-}  // namespace
 
 CommentResponse::~CommentResponse() = default;
 
@@ -35,15 +17,18 @@ DefaultCommentResponse::DefaultCommentResponse(int32_t statusCode, SWCharString 
 {
 }
 
-DefaultCommentResponse::DefaultCommentResponse(const SWCharString& json)
-    : DefaultCommentResponse(static_cast<const Value&>(lumo_json::parse(json.c_str())))
+DefaultCommentResponse::DefaultCommentResponse(const char16_t* json)
 {
+    ResponseMembers members = ResponseReader::read(json, ResponseReader::kCommonOnly);
+    m_statusCode = members.statusCode;
+    m_description = SWCharString(std::move(members.description));
+    m_responseType = members.responseType;
 }
 
-DefaultCommentResponse::DefaultCommentResponse(const Value& root)
-    : m_statusCode(readInt32(root, u"statusCode")),
-      m_description(readString(root, u"description")),
-      m_responseType(readInt32(root, u"responseType"))
+DefaultCommentResponse::DefaultCommentResponse(ResponseMembers& members)
+    : m_statusCode(members.statusCode),
+      m_description(std::move(members.description)),
+      m_responseType(members.responseType)
 {
 }
 
@@ -70,18 +55,21 @@ SWCharString DefaultCommentResponse::toJSON() const
 // ---- SuccessResponse and ErrorResponse
 
 SuccessResponse::SuccessResponse(int32_t responseType) : DefaultCommentResponse(0, u"success", responseType) {}
-SuccessResponse::SuccessResponse(const SWCharString& json) : DefaultCommentResponse(json) {}
-SuccessResponse::SuccessResponse(const Value& root) : DefaultCommentResponse(root) {}
+SuccessResponse::SuccessResponse(const char16_t* json) : DefaultCommentResponse(json) {}
+SuccessResponse::SuccessResponse(ResponseMembers& members) : DefaultCommentResponse(members) {}
 
 ErrorResponse::ErrorResponse(int32_t statusCode, SWCharString description)
     : DefaultCommentResponse(statusCode, std::move(description), response_type::kError)
 {
 }
 
-ErrorResponse::ErrorResponse(const SWCharString& json) : ErrorResponse(lumo_json::parse(json.c_str())) {}
+ErrorResponse::ErrorResponse(const char16_t* json)
+    : ErrorResponse(ResponseReader::read(json, ResponseReader::kErrorCode))
+{
+}
 
-ErrorResponse::ErrorResponse(const lumo_json::Document& document)
-    : DefaultCommentResponse(static_cast<const Value&>(document)), m_errorCode(readString(document, u"errorCode"))
+ErrorResponse::ErrorResponse(ResponseMembers&& members)
+    : DefaultCommentResponse(members), m_errorCode(std::move(members.errorCode))
 {
 }
 
@@ -89,37 +77,14 @@ SWCharString ErrorResponse::getErrorCode() const { return m_errorCode; }
 
 // ---- GetCommentSuccessResponse
 
-GetCommentSuccessResponse::GetCommentSuccessResponse(const SWCharString& json)
-    : GetCommentSuccessResponse(lumo_json::parse(json.c_str()))
+GetCommentSuccessResponse::GetCommentSuccessResponse(const char16_t* json)
+    : GetCommentSuccessResponse(ResponseReader::read(json, ResponseReader::kComments))
 {
 }
 
-GetCommentSuccessResponse::GetCommentSuccessResponse(const lumo_json::Document& document)
-    : SuccessResponse(static_cast<const Value&>(document))
+GetCommentSuccessResponse::GetCommentSuccessResponse(ResponseMembers&& members)
+    : SuccessResponse(members), m_comments(std::move(members.comments))
 {
-    readComments(document);
-}
-
-void GetCommentSuccessResponse::readComments(const Value& root)
-{
-    const Value* comments = lumo_json::findMember(root, u"comments");
-    if (!comments || !comments->IsArray()) return;
-    try {
-        m_comments.reserve(comments->Size());
-    } catch (const std::exception&) {
-        // Not fatal: the list then grows element by element.
-    }
-    for (const Value& element : comments->GetArray()) {
-        if (!element.IsObject()) continue;
-        // An element that cannot be made into a comment (out of memory) is
-        // skipped; the others stay.
-        try {
-            auto comment = std::make_shared<Comment>();
-            comment->fromJSON(element);
-            m_comments.push_back(std::move(comment));
-        } catch (const std::exception&) {
-        }
-    }
 }
 
 SWCharString GetCommentSuccessResponse::toJSON() const { return SWCharString(); }
@@ -132,17 +97,17 @@ std::shared_ptr<Comment> GetCommentSuccessResponse::getComment(std::size_t index
 // ---- The success responses without members of their own
 
 AddCommentSuccessResponse::AddCommentSuccessResponse() : SuccessResponse(response_type::kAddSuccess) {}
-AddCommentSuccessResponse::AddCommentSuccessResponse(const SWCharString& json) : SuccessResponse(json) {}
+AddCommentSuccessResponse::AddCommentSuccessResponse(const char16_t* json) : SuccessResponse(json) {}
 ModifyCommentSuccessResponse::ModifyCommentSuccessResponse() : SuccessResponse(response_type::kModifySuccess) {}
-ModifyCommentSuccessResponse::ModifyCommentSuccessResponse(const SWCharString& json) : SuccessResponse(json) {}
+ModifyCommentSuccessResponse::ModifyCommentSuccessResponse(const char16_t* json) : SuccessResponse(json) {}
 DeleteCommentSuccessResponse::DeleteCommentSuccessResponse() : SuccessResponse(response_type::kDeleteSuccess) {}
-DeleteCommentSuccessResponse::DeleteCommentSuccessResponse(const SWCharString& json) : SuccessResponse(json) {}
+DeleteCommentSuccessResponse::DeleteCommentSuccessResponse(const char16_t* json) : SuccessResponse(json) {}
 HideCommentSuccessResponse::HideCommentSuccessResponse() : SuccessResponse(response_type::kHideSuccess) {}
-HideCommentSuccessResponse::HideCommentSuccessResponse(const SWCharString& json) : SuccessResponse(json) {}
+HideCommentSuccessResponse::HideCommentSuccessResponse(const char16_t* json) : SuccessResponse(json) {}
 DuplicateCommentSuccessResponse::DuplicateCommentSuccessResponse()
     : SuccessResponse(response_type::kDuplicateSuccess)
 {
 }
-DuplicateCommentSuccessResponse::DuplicateCommentSuccessResponse(const SWCharString& json) : SuccessResponse(json) {}
+DuplicateCommentSuccessResponse::DuplicateCommentSuccessResponse(const char16_t* json) : SuccessResponse(json) {}
 
 }  // namespace lumocommentaryservice_nexa_api

@@ -8,6 +8,7 @@
 
 #include "model/Comment.h"
 #include "model/JsonSupport.h"
+#include "model/ResponseReader.h"
 #include "platform/foundation/SString.h"
 
 namespace lumocommentaryservice_nexa_api {
@@ -39,9 +40,11 @@ public:
 
 // Status code, description and response type.
 //
-// Reading a text: "statusCode" and "responseType" as 32-bit integers,
+// Reading a text (NUL-terminated; null is no text, and an SWCharString gives
+// its text): "statusCode" and "responseType" as 32-bit integers,
 // "description" as a string; the first member of a name counts.  A text that
 // does not parse, and a root that is not an object, leave every member absent.
+// The text is read where it lies, never copied.
 // Design decision: a member that is absent, null or of another JSON type (a
 // string status, a number with a fraction or exponent, a number outside 32
 // bits, a number description) counts as absent: 0 for the numbers, the empty
@@ -51,7 +54,7 @@ class DefaultCommentResponse : public CommentResponse {
 public:
     DefaultCommentResponse();
     DefaultCommentResponse(int32_t statusCode, SWCharString description, int32_t responseType);
-    explicit DefaultCommentResponse(const SWCharString& json);
+    explicit DefaultCommentResponse(const char16_t* json);
     ~DefaultCommentResponse() override;
 
     int32_t getStatusCode() const override;
@@ -61,11 +64,11 @@ public:
     SWCharString toJSON() const override;
 
 protected:
-    // Reads the common members from the root of an already parsed text.
-    // Design decision: each text is parsed once and every member is read from
-    // that one document; parsing is deterministic, so this reads the same as
-    // parsing the text again for the members of a subclass.
-    explicit DefaultCommentResponse(const lumo_json::Value& root);
+    // Takes the common members of a text already read (ResponseReader).
+    // Design decision: each text is read once, in one pass that also reads
+    // the members of the subclass; reading is deterministic, so this reads the
+    // same as reading the text again for those members.
+    explicit DefaultCommentResponse(ResponseMembers& members);
 
 private:
     int32_t m_statusCode = 0;
@@ -77,10 +80,10 @@ class SuccessResponse : public DefaultCommentResponse {
 public:
     // Status 0, description "success" and the given type.
     explicit SuccessResponse(int32_t responseType);
-    explicit SuccessResponse(const SWCharString& json);
+    explicit SuccessResponse(const char16_t* json);
 
 protected:
-    explicit SuccessResponse(const lumo_json::Value& root);
+    explicit SuccessResponse(ResponseMembers& members);
 };
 
 class ErrorResponse : public DefaultCommentResponse {
@@ -88,19 +91,19 @@ public:
     // Type 5 and an empty error code.
     ErrorResponse(int32_t statusCode, SWCharString description);
     // Also reads "errorCode" as a string (absent, null or another type: empty).
-    explicit ErrorResponse(const SWCharString& json);
+    explicit ErrorResponse(const char16_t* json);
 
     SWCharString getErrorCode() const;
 
 private:
-    explicit ErrorResponse(const lumo_json::Document& document);
+    explicit ErrorResponse(ResponseMembers&& members);
     SWCharString m_errorCode;
 };
 
 class AddCommentSuccessResponse : public SuccessResponse {
 public:
     AddCommentSuccessResponse();
-    explicit AddCommentSuccessResponse(const SWCharString& json);
+    explicit AddCommentSuccessResponse(const char16_t* json);
 };
 
 // The comments of a get response, in the order of the "comments" array.
@@ -113,13 +116,14 @@ public:
 // is gone.  A copy of the response shares its comments with the original.
 //
 // Reading: every element of "comments" that is an object becomes a comment
-// filled by Comment::fromJSON (absent members keep the defaults).
+// filled by the rules of Comment::fromJSON (absent members keep the
+// defaults), read straight from the text into its record (ResponseReader).
 // Design decision: a "comments" member that is not an array gives no
 // comments, and an element that is not an object is skipped like an element
 // whose allocation fails.
 class GetCommentSuccessResponse : public SuccessResponse {
 public:
-    explicit GetCommentSuccessResponse(const SWCharString& json);
+    explicit GetCommentSuccessResponse(const char16_t* json);
 
     // Always the empty text, whatever the response holds.
     SWCharString toJSON() const override;
@@ -131,8 +135,7 @@ public:
     const std::vector<std::shared_ptr<Comment>>& getComments() const { return m_comments; }
 
 private:
-    explicit GetCommentSuccessResponse(const lumo_json::Document& document);
-    void readComments(const lumo_json::Value& root);
+    explicit GetCommentSuccessResponse(ResponseMembers&& members);
 
     std::vector<std::shared_ptr<Comment>> m_comments;
 };
@@ -140,25 +143,25 @@ private:
 class ModifyCommentSuccessResponse : public SuccessResponse {
 public:
     ModifyCommentSuccessResponse();
-    explicit ModifyCommentSuccessResponse(const SWCharString& json);
+    explicit ModifyCommentSuccessResponse(const char16_t* json);
 };
 
 class DeleteCommentSuccessResponse : public SuccessResponse {
 public:
     DeleteCommentSuccessResponse();
-    explicit DeleteCommentSuccessResponse(const SWCharString& json);
+    explicit DeleteCommentSuccessResponse(const char16_t* json);
 };
 
 class HideCommentSuccessResponse : public SuccessResponse {
 public:
     HideCommentSuccessResponse();
-    explicit HideCommentSuccessResponse(const SWCharString& json);
+    explicit HideCommentSuccessResponse(const char16_t* json);
 };
 
 class DuplicateCommentSuccessResponse : public SuccessResponse {
 public:
     DuplicateCommentSuccessResponse();
-    explicit DuplicateCommentSuccessResponse(const SWCharString& json);
+    explicit DuplicateCommentSuccessResponse(const char16_t* json);
 };
 
 }  // namespace lumocommentaryservice_nexa_api

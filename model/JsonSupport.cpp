@@ -41,27 +41,3 @@ const lumo_json::Value* lumo_json::findMember(const Value& object, const char16_
     const auto member = object.FindMember(name);
     return member == object.MemberEnd() ? nullptr : &member->value;
 }
-
-bool lumo_json::getInt32(const Value& object, const char16_t* name, int32_t& out)
-{
-    const Value* value = findMember(object, name);
-    if (!value || !value->IsInt()) return false;
-    out = value->GetInt();
-    return true;
-}
-
-bool lumo_json::getInt64(const Value& object, const char16_t* name, int64_t& out)
-{
-    const Value* value = findMember(object, name);
-    if (!value || !value->IsInt64()) return false;
-    out = value->GetInt64();
-    return true;
-}
-
-bool lumo_json::getString(const Value& object, const char16_t* name, std::u16string& out)
-{
-    const Value* value = findMember(object, name);
-    if (!value || !value->IsString()) return false;
-    out.assign(value->GetString());
-    return true;
-}

@@ -1,10 +1,13 @@
 // The model's parse against RapidJSON's iterative and (on shallow texts, where
 // it cannot exhaust the stack) recursive parsers: the same verdicts and documents.
+// And the model's streaming response reader against the document reader it
+// replaced: both read the same members and comments from every text.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "model/JsonSupport.h"
+#include "tests/fuzz/support/DocumentResponseReader.h"
 #include "tests/fuzz/support/FuzzInput.h"
 
 namespace {
@@ -40,6 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             lumo_fuzz::require(lumo_json::write(recursive) == lumo_json::write(iterative),
                                "the parsers built different documents");
     }
+    lumo_fuzz::require(lumo_fuzz::readByModel(text) == lumo_fuzz::readByDocument(text),
+                       "the response reader differs from the document reader");
     lumo_fuzz::requireNoJsonAssertion();
     return 0;
 }

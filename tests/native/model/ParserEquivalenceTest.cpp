@@ -1,9 +1,11 @@
 // On every seed of the parser-equivalence fuzz target the model builds the
-// default parser's document, or a null root where that parser fails.
+// default parser's document, or a null root where that parser fails, and its
+// streaming response reader reads what the document reader it replaced reads.
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "tests/fuzz/support/DocumentResponseReader.h"
 #include "tests/fuzz/support/FuzzInput.h"
 #include "tests/native/model/ModelTestSupport.h"
 
@@ -22,6 +24,7 @@ TEST(ModelParse, AgreesWithTheDefaultParserOnEverySeed)
             EXPECT_TRUE(model.IsNull()) << entry.path();
         else
             EXPECT_EQ(lumo_json::write(model), lumo_json::write(recursive)) << entry.path();
+        EXPECT_EQ(lumo_fuzz::readByModel(text), lumo_fuzz::readByDocument(text)) << entry.path();
         ++seeds;
     }
     EXPECT_GT(seeds, 70);
