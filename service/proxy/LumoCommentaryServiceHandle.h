@@ -13,6 +13,7 @@
 
 #include "platform/foundation/SString.h"
 #include "platform/framework/IManagedService.h"
+#include "service/proxy/ReplyText.h"
 
 class LumoCommentaryServiceProxy;
 
@@ -41,6 +42,10 @@ public:
     // in place of a CORBA exception (NO_IMPLEMENT, minor 0, COMPLETED_NO for a
     // nil handle, as a stub that is not bound raises).
     SWCharString execute(const SNexaString& request) const;
+
+    // The same, with the reply kept in the buffer the ORB delivered it in,
+    // narrowed there to UTF-16 code units: nothing copies it.
+    ReplyText executeInPlace(const SNexaString& request) const;
 
     // The text of the proxy's last final reconnection failure (empty for a
     // nil handle).

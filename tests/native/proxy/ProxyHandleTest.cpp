@@ -26,6 +26,23 @@ TEST_F(ProxyHandle, CodeUnitsTravelOneByOneAndWholeCharactersInAReplyBecomePairs
     EXPECT_EQ(execute(handle).str(), std::u16string(u"a\U0001D11E\uFFFD") + char16_t(0xDC00) + u"z");
 }
 
+// Replies are narrowed in the ORB's buffer, block by block; from an element
+// above 0xFFFF on, the rest is copied with pairs.
+TEST_F(ProxyHandle, LongRepliesArriveWhole)
+{
+    LumoCommentaryServiceHandle handle = LumoCommentaryServiceHandle::createProxy(service.get());
+    for (const std::size_t wholeAt : {std::size_t(0), std::size_t(1), std::size_t(300), std::size_t(699), std::size_t(700)}) {
+        std::u16string expected;
+        stub.replyUnits.clear();
+        for (std::size_t i = 0; i < 700; ++i) {
+            const char16_t unit = u'a' + i % 26;
+            stub.replyUnits.push_back(i == wholeAt ? 0x1D11E : unit);
+            expected += i == wholeAt ? std::u16string(u"\U0001D11E") : std::u16string(1, unit);
+        }
+        EXPECT_EQ(execute(handle).str(), expected) << "whole character at " << wholeAt;
+    }
+}
+
 // What leaves a call, as the plain error: (name, minor, completion).
 TEST_F(ProxyHandle, FrameworkExceptionsPassAndCorbaExceptionsBecomeThePlainError)
 {
