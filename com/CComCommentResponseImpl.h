@@ -71,14 +71,14 @@ public:
     }
     SCOM_CATCH_ALL
 
-    // Builds the model from a copy of the text (null is the empty text); any
-    // text gives a model, one that is not JSON that of status 0 and type 0.
-    // No frame, no trace.  The earlier model goes; comments handed out from it
-    // keep their own records alive.
+    // Builds the model from the text, read where it lies (null is the empty
+    // text); any text gives a model, one that is not JSON that of status 0
+    // and type 0.  No frame, no trace.  The earlier model goes; comments
+    // handed out from it keep their own records alive.
     STDMETHOD(Init)(BSTR jsonString) noexcept override
     {
         try {
-            m_model = std::make_shared<Model>(SComBstrText(jsonString));
+            m_model = std::make_shared<Model>(static_cast<const char16_t*>(jsonString));
             return S_OK;
         } catch (const std::bad_alloc&) {
             return SComClearErrorInfo(E_OUTOFMEMORY);
@@ -86,6 +86,11 @@ public:
             return SComClearErrorInfo(E_UNEXPECTED);
         }
     }
+
+    // The response type of the model of the last Init (0 before the first).
+    // For the service object, which confirms with it the type it read from
+    // the head of a reply; no interface member, no frame, no trace.
+    int32_t ModelResponseType() const noexcept { return m_model ? m_model->getResponseType() : 0; }
 
 protected:
     // A failure the class chooses itself, reported with the class as source,

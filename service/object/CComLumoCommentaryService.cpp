@@ -14,6 +14,7 @@
 #include "com/CComHideCommentSuccessResponse.h"
 #include "com/CComModifyCommentSuccessResponse.h"
 #include "model/LumoCommentaryService_Nexa_API.h"
+#include "platform/com/ReadOnlyBstr.h"
 #include "platform/com/ScopedBstr.h"
 #include "platform/com/ScopedComPtr.h"
 #include "platform/foundation/SAssert.h"
@@ -54,19 +55,31 @@ HRESULT CreateResponseObject(ISCommentResponse** slot) noexcept
     return CComCreator<CComObject<T>>::CreateInstance(nullptr, IID_ISCommentResponse, reinterpret_cast<void**>(slot));
 }
 
+// A response object of class T initialised from the reply; modelType: the
+// response type its model read from the whole reply.
+template <class T>
+HRESULT CreateInitialisedResponse(BSTR reply, ISCommentResponse** slot, int32_t& modelType) noexcept
+{
+    HRESULT status = CreateResponseObject<T>(slot);
+    if (FAILED(status) || !*slot) return status;
+    status = (*slot)->Init(reply);
+    if (SUCCEEDED(status)) modelType = static_cast<T*>(*slot)->ModelResponseType();
+    return status;
+}
+
 // The response class for a reply type; null for a type without one (0, the
 // test-connection type 6, and anything unknown).
-using ResponseCreator = HRESULT (*)(ISCommentResponse**) noexcept;
+using ResponseCreator = HRESULT (*)(BSTR, ISCommentResponse**, int32_t&) noexcept;
 ResponseCreator ResponseCreatorFor(int32_t responseType)
 {
     switch (responseType) {
-    case api::response_type::kAddSuccess: return &CreateResponseObject<CComAddCommentSuccessResponse>;
-    case api::response_type::kGetSuccess: return &CreateResponseObject<CComGetCommentSuccessResponse>;
-    case api::response_type::kModifySuccess: return &CreateResponseObject<CComModifyCommentSuccessResponse>;
-    case api::response_type::kDeleteSuccess: return &CreateResponseObject<CComDeleteCommentSuccessResponse>;
-    case api::response_type::kError: return &CreateResponseObject<CComCommentErrorResponse>;
-    case api::response_type::kHideSuccess: return &CreateResponseObject<CComHideCommentSuccessResponse>;
-    case api::response_type::kDuplicateSuccess: return &CreateResponseObject<CComDuplicateCommentSuccessResponse>;
+    case api::response_type::kAddSuccess: return &CreateInitialisedResponse<CComAddCommentSuccessResponse>;
+    case api::response_type::kGetSuccess: return &CreateInitialisedResponse<CComGetCommentSuccessResponse>;
+    case api::response_type::kModifySuccess: return &CreateInitialisedResponse<CComModifyCommentSuccessResponse>;
+    case api::response_type::kDeleteSuccess: return &CreateInitialisedResponse<CComDeleteCommentSuccessResponse>;
+    case api::response_type::kError: return &CreateInitialisedResponse<CComCommentErrorResponse>;
+    case api::response_type::kHideSuccess: return &CreateInitialisedResponse<CComHideCommentSuccessResponse>;
+    case api::response_type::kDuplicateSuccess: return &CreateInitialisedResponse<CComDuplicateCommentSuccessResponse>;
     default: return nullptr;
     }
 }
@@ -441,11 +454,13 @@ try {
                                 "CComLumoCommentaryService::DoOperations Comment request is Empty");
                 status = S_FALSE;
             } else {
-                // The handle hands back a copy of the reply and releases the
-                // ORB's string itself.
-                const SWCharString reply = m_iCommentSvc.execute(SNexaString(requestText));
-                status = CreateCommentResponse(reply, responseSlot);
-                STraceErrorLine(kTraceArea, __LINE__, 0, "Response JSON: %1 ", reply);
+                // The reply stays in the ORB's buffer, narrowed there to
+                // UTF-16, and is read there by the type pass and by Init:
+                // nothing copies it.  It is released with the reply text.
+                ReplyText reply = m_iCommentSvc.executeInPlace(SNexaString(requestText));
+                status = CreateCommentResponse(ReadOnlyBstr(reply.text(), reply.length()), responseSlot);
+                STraceErrorLine(kTraceArea, __LINE__, 0, "Response JSON: %1 ",
+                                static_cast<const char16_t*>(reply.text()));
             }
         }
         SCOM_TRACE(u"OUT", u"[%1]\t", STraceParameter(static_cast<long>(status)));
@@ -547,25 +562,34 @@ SWCharString CComLumoCommentaryService::RequestLogonToken()
     return SComBstrText(token.Get());
 }
 
-HRESULT CComLumoCommentaryService::CreateCommentResponse(const SWCharString& replyText, ISCommentResponse** responseSlot)
+// The response type is that of the reply read as a default response.
+// Design decision: it is read from the reply's head, up to its first
+// "responseType" member, and the object made for it reads the whole reply in
+// Init, which confirms it: a reply that stops parsing after that member is of
+// type 0, and its object goes again.  So the reply is read in full once, not
+// once for the type and once more by Init.  A type without a response class
+// is confirmed by a full reading of its own, since the trace line names it.
+HRESULT CComLumoCommentaryService::CreateCommentResponse(BSTR reply, ISCommentResponse** responseSlot)
 {
-    const int32_t responseType = api::DefaultCommentResponse(replyText).getResponseType();
+    int32_t responseType = api::ResponseReader::peekResponseType(reply);
     HRESULT status = S_FALSE;
-    const ResponseCreator create = ResponseCreatorFor(responseType);
-    if (!create) {
-        // Design decision: a reply of a type without a response class (0 for
-        // a reply that is not valid JSON, 6, unknown types) hands out nothing
-        // and ends the operation with S_FALSE, like an empty request text.
-        STraceErrorLine(kTraceArea, __LINE__, 0,
-                        "CComLumoCommentaryService::CreateCommentResponse: no response class for response type %1",
-                        static_cast<int>(responseType));
-        return status;
+    if (const ResponseCreator create = ResponseCreatorFor(responseType)) {
+        int32_t confirmed = responseType;
+        status = create(reply, responseSlot, confirmed);
+        if (confirmed == responseType) return status;
+        (*responseSlot)->Release();
+        *responseSlot = nullptr;
+        responseType = confirmed;
+        status = S_FALSE;
+    } else {
+        responseType = api::DefaultCommentResponse(reply).getResponseType();
     }
-    status = create(responseSlot);
-    if (SUCCEEDED(status) && *responseSlot) {
-        ScopedBstr reply(replyText.c_str());
-        status = reply.Get() ? (*responseSlot)->Init(reply.Get()) : E_OUTOFMEMORY;
-    }
+    // Design decision: a reply of a type without a response class (0 for a
+    // reply that is not valid JSON, 6, unknown types) hands out nothing and
+    // ends the operation with S_FALSE, like an empty request text.
+    STraceErrorLine(kTraceArea, __LINE__, 0,
+                    "CComLumoCommentaryService::CreateCommentResponse: no response class for response type %1",
+                    static_cast<int>(responseType));
     return status;
 }
 

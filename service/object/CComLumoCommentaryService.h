@@ -77,7 +77,8 @@ private:
                          ISCommentResponse** commentResp) noexcept;
     HRESULT DoOperations(ISCommentRequest* commentReq, ISCommentResponse** responseSlot);
     bool ToCommentRequestJSON(ISCommentRequest* commentReq, SWCharString& requestText);
-    HRESULT CreateCommentResponse(const SWCharString& replyText, ISCommentResponse** responseSlot);
+    // reply: the reply as the BSTR that Init is given.
+    HRESULT CreateCommentResponse(BSTR reply, ISCommentResponse** responseSlot);
     HRESULT ReportServiceError(HRESULT status, uint32_t messageNumber) noexcept;
 
     HRESULT AnswerInvalidRequest(ISCommentResponse** responseSlot);

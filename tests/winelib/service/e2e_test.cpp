@@ -65,18 +65,26 @@ TEST_F(ServiceCannedReply, TheReplysTypeChoosesTheResponseClass)
          "ISCommentErrorResponse|409|r5|5|CMNTRY 999"},
         {R"({"statusCode":0,"description":"r7","responseType":7})", "ISHideCommentSuccessResponse|0|r7|7|"},
         {R"({"statusCode":0,"description":"r8","responseType":8})", "ISDuplicateCommentSuccessResponse|0|r8|8|"},
-        {R"({"statusCode":0,"description":"connected","responseType":6})", ""},
-        {R"({"statusCode":0,"description":"r9","responseType":9})", ""},
-        {"this is not JSON", ""}};
+        // Nothing handed out: the type that the trace names.
+        {R"({"statusCode":0,"description":"connected","responseType":6})", "type 6"},
+        {R"({"statusCode":0,"description":"r9","responseType":9})", "type 9"},
+        {"this is not JSON", "type 0"},
+        // Texts that break after their type are of type 0.
+        {R"({"statusCode":0,"responseType":2,"comments":[{"commentId":9,"text":"cut"})", "type 0"},
+        {R"({"responseType":5,"errorCode":"E"} and more)", "type 0"}};
+    const std::string noClass = "CComLumoCommentaryService::CreateCommentResponse: no response class for response type ";
     for (const auto& [reply, expected] : cases) {
         Answer(reply);
+        STraceCapture capture(0, {"CComLumoCommentaryService"});
         ISCommentResponse* response = Sentinel<ISCommentResponse*>();
         const HRESULT hr = Service()->AddComment(Request(AddCommentRequestType, u"doc", u"text").Get(), &response);
-        EXPECT_HR(*expected ? S_OK : S_FALSE, hr) << reply;
+        EXPECT_HR(std::string(expected).rfind("type ", 0) == 0 ? S_FALSE : S_OK, hr) << reply;
         ScopedComPtr<ISCommentResponse> owned(response == Sentinel<ISCommentResponse*>() ? nullptr : response);
         const Reply read = Read(owned.Get());
         std::string shown = read.summary;
         for (const std::string& comment : read.comments) shown += "|" + comment;
+        for (const std::string& line : capture.linesUtf8())
+            if (line.rfind(noClass, 0) == 0) shown += "type " + line.substr(noClass.size());
         EXPECT_EQ(expected, shown) << reply;
     }
 }
