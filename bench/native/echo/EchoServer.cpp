@@ -1,0 +1,73 @@
+// lumo_bench_echo_server --ior-file PATH
+//
+// A servant of LumoCommentaryService whose execute hands its request back
+// unchanged: the bare cost of one call over the ORB, the ceiling that
+// bench_server sets the reference server's adds against.  It runs on the ORB
+// settings the reference server gives itself (server/app/ServerMain.cpp)
+// with its default options: a plain TCP endpoint on 127.0.0.1, the same
+// message limit and client timeouts, omniORB's default thread policy (a
+// thread per connection).  It writes its IOR to PATH, prints "ready" and
+// serves until SIGTERM or SIGINT.
+#include <omniORB4/CORBA.h>
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "idl/LumoCommentaryService.hh"
+
+namespace {
+
+class EchoServant : public POA_LumoCommentaryService {
+public:
+    CORBA::WChar* execute(const CORBA::WChar* request) override { return CORBA::wstring_dup(request); }
+};
+
+// As the reference server with its default --max-request-chars (1,048,576).
+const char* kOrbOptions[][2] = {{"endPoint", "giop:tcp:127.0.0.1:"},
+                                {"giopMaxMsgSize", "4259840"},
+                                {"clientCallTimeOutPeriod", "10000"},
+                                {"clientConnectTimeOutPeriod", "5000"},
+                                {nullptr, nullptr}};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3 || std::strcmp(argv[1], "--ior-file") != 0) {
+        std::cerr << "usage: lumo_bench_echo_server --ior-file PATH" << std::endl;
+        return 2;
+    }
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    int orbArgc = 1;
+    CORBA::ORB_var orb = CORBA::ORB_init(orbArgc, argv, "omniORB4", kOrbOptions);
+    CORBA::Object_var poaObject = orb->resolve_initial_references("RootPOA");
+    PortableServer::POA_var poa = PortableServer::POA::_narrow(poaObject);
+    EchoServant* servant = new EchoServant;
+    PortableServer::ObjectId_var id = poa->activate_object(servant);
+    servant->_remove_ref();
+    CORBA::Object_var reference = poa->id_to_reference(id.in());
+    PortableServer::POAManager_var manager = poa->the_POAManager();
+    manager->activate();
+    {
+        const std::string temporary = std::string(argv[2]) + ".tmp";
+        CORBA::String_var ior = orb->object_to_string(reference);
+        std::ofstream(temporary) << ior.in() << "\n";
+        if (std::rename(temporary.c_str(), argv[2]) != 0) return 1;
+    }
+    std::cout << "ready" << std::endl;
+    int signalNumber = 0;
+    sigwait(&stopSignals, &signalNumber);
+    orb->shutdown(true);
+    orb->destroy();
+    return 0;
+}
