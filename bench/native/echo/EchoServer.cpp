@@ -4,10 +4,11 @@
 // unchanged: the bare cost of one call over the ORB, the ceiling that
 // bench_server sets the reference server's adds against.  It runs on the ORB
 // settings the reference server gives itself (server/app/ServerMain.cpp)
-// with its default options: a plain TCP endpoint on 127.0.0.1, the same
-// message limit and client timeouts, omniORB's default thread policy (a
-// thread per connection).  It writes its IOR to PATH, prints "ready" and
-// serves until SIGTERM or SIGINT.
+// with its default options: a plain TCP endpoint on 127.0.0.1, the message
+// limit of its default request limit, calls served by a pool of at most 8
+// threads whatever the number of connections (no thread per connection), idle
+// connections closed after 60 s, the same client timeouts.  It writes its IOR
+// to PATH, prints "ready" and serves until SIGTERM or SIGINT.
 #include <omniORB4/CORBA.h>
 #include <pthread.h>
 #include <signal.h>
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "idl/LumoCommentaryService.hh"
+#include "idl/MessageLimit.h"
 
 namespace {
 
@@ -27,9 +29,16 @@ public:
     CORBA::WChar* execute(const CORBA::WChar* request) override { return CORBA::wstring_dup(request); }
 };
 
-// As the reference server with its default --max-request-chars (1,048,576).
+// As the reference server with its default options (server/app/ServerMain.cpp,
+// server/app/ServerOptions.h): --max-request-chars 1048576, --max-threads 8,
+// --idle-connection-timeout 60.
+const std::string kMessageLimit = std::to_string(lumo_idl::orbMessageLimit(1048576));
 const char* kOrbOptions[][2] = {{"endPoint", "giop:tcp:127.0.0.1:"},
-                                {"giopMaxMsgSize", "4259840"},
+                                {"giopMaxMsgSize", kMessageLimit.c_str()},
+                                {"threadPerConnectionPolicy", "0"},
+                                {"maxServerThreadPoolSize", "8"},
+                                {"inConScanPeriod", "60"},
+                                {"scanGranularity", "5"},
                                 {"clientCallTimeOutPeriod", "10000"},
                                 {"clientConnectTimeOutPeriod", "5000"},
                                 {nullptr, nullptr}};
