@@ -44,7 +44,14 @@ bool SqliteCheckpointer::committed(void* self, int frames)
     {
         std::lock_guard<std::mutex> lock(checkpointer->m_mutex);
         checkpointer->m_pending = true;
-        if (frames >= kFramesPerCheckpoint && !checkpointer->m_due) wake = checkpointer->m_due = true;
+        // The WAL's frame count keeps growing until a writer starts it over;
+        // a checkpoint is due each time it has grown by the threshold.
+        if (frames < checkpointer->m_lastFrames) checkpointer->m_dueAtFrames = kFramesPerCheckpoint;
+        checkpointer->m_lastFrames = frames;
+        if (frames >= checkpointer->m_dueAtFrames && !checkpointer->m_due) {
+            wake = checkpointer->m_due = true;
+            checkpointer->m_dueAtFrames = frames + kFramesPerCheckpoint;
+        }
     }
     if (wake) checkpointer->m_wake.notify_one();
     return false;

@@ -2,16 +2,18 @@
 // request waits while the WAL is copied into the database file and synced.
 //
 // The store's connections hand their checkpoints over (attach): after each
-// commit they report how many frames the WAL holds, and once that passes
-// kFramesPerCheckpoint the thread is woken.  A checkpoint leaves the WAL
-// to be written again from its start only when no commit came while it ran;
-// under a steady stream of commits the WAL would grow, so once it passes
-// kFramesInline the committing connection checkpoints itself, on the
-// request path, while the writes that share its transactions wait.  It also checkpoints whatever
-// has been committed since its last run once per kIdlePeriod, and once more
-// when it stops.  Checkpoints are PASSIVE: they copy what no reader still
-// needs and never wait for or block a writer, also of other server
-// processes sharing the file.
+// commit they report how many frames the WAL holds, and each time that has
+// grown by kFramesPerCheckpoint the thread is woken.  The thread also
+// checkpoints whatever was committed since its last run once per
+// kIdlePeriod, and once more when it stops.  Checkpoints are PASSIVE: they
+// copy what no reader still needs and never wait for or block a writer, also
+// of other server processes sharing the file.
+//
+// A checkpoint lets the WAL be written again from its start only when no
+// commit came while it ran.  Under a steady stream of commits the WAL would
+// grow, so once it passes kFramesInline the committing connection
+// checkpoints itself, on the request path, while the writes that would share
+// its next transaction wait; the WAL then starts over.
 //
 // Durability is unchanged by this: a commit is in the WAL, in the operating
 // system's hands, before its request is answered; checkpoints only move it
@@ -55,7 +57,9 @@ private:
     const std::string m_path;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
-    bool m_due = false;        // the WAL passed the threshold
+    bool m_due = false;        // the WAL grew past m_dueAtFrames
+    int m_dueAtFrames = kFramesPerCheckpoint;
+    int m_lastFrames = 0;      // the WAL's size at the last commit
     bool m_pending = false;    // something was committed since the last checkpoint
     bool m_stopping = false;
     int m_checkpoints = 0;
