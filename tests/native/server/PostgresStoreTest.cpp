@@ -48,5 +48,25 @@ TEST(ServerPostgresStore, AnUnreachableServerRaisesStoreError)
                  lumo_server::StoreError);
 }
 
+// A lock held from outside runs into lock_timeout: the store raises
+// StoreBusy (answered 503) well before a client's attempt ends, and the
+// write leaves nothing behind.
+TEST(ServerPostgresStore, AWriteThatWaitsForALockPastItsTimeoutRaisesStoreBusy)
+{
+    const std::string conninfo = g_postgres.freshSchema();
+    lumo_server::PostgresCommentStore store(conninfo, lumo_server::SchemaMode::Create, {200, 1000});
+    lumo_server::PostgresConnection holder(conninfo);
+    holder.exec("BEGIN; LOCK TABLE lumo_reply IN ACCESS EXCLUSIVE MODE");
+
+    const auto started = std::chrono::steady_clock::now();
+    lumo_server::ReplyRecord claim;
+    claim.key = lumo_server::ReplyKey{"client", 1};
+    EXPECT_THROW(store.beginWrite()->claimReply(claim), lumo_server::StoreBusy);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+
+    holder.exec("ROLLBACK");
+    EXPECT_EQ(0, store.beginRead()->counts().replies);
+}
+
 }  // namespace
 }  // namespace server_test
