@@ -51,34 +51,47 @@ std::size_t GroupCommit::waiting()
     return m_queue.size();
 }
 
+// One thread leads at a time (m_leading).  A thread that finds no leader
+// leads at once; the others sleep on their own unit until a leader has run
+// it or hands them the lead.  A leader runs the queue's first units (its own
+// is the first), hands the lead to the next queued unit's thread, if any,
+// and wakes exactly the threads of its batch.  So the queue is empty
+// whenever nobody leads, and a thread is woken once, for a reason.
 void GroupCommit::runShared(Unit& unit)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_queue.push_back(&unit);
-    while (!unit.done) {
-        if (m_leading) {
-            m_finished.wait(lock);
-            continue;
-        }
-        m_leading = true;
-        const std::size_t count = std::min(m_queue.size(), kMaxBatch);
-        std::vector<Unit*> batch(m_queue.begin(), m_queue.begin() + static_cast<std::ptrdiff_t>(count));
-        m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<std::ptrdiff_t>(count));
+    if (m_leading) {
         lock.unlock();
-        if (batch.size() == 1) {
-            try {
-                runAlone(*batch.front());
-            } catch (...) {
-                batch.front()->failure = std::current_exception();
-            }
-        } else {
-            runBatch(batch);
-        }
+        unit.wake.wait();  // done and leads are set before the post
+        if (unit.done) return;
         lock.lock();
-        for (Unit* done : batch) done->done = true;
-        m_leading = false;
-        m_finished.notify_all();
     }
+    m_leading = true;
+    const std::size_t count = std::min(m_queue.size(), kMaxBatch);
+    std::vector<Unit*> batch(m_queue.begin(), m_queue.begin() + static_cast<std::ptrdiff_t>(count));
+    m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<std::ptrdiff_t>(count));
+    lock.unlock();
+    if (batch.size() == 1) {
+        try {
+            runAlone(unit);
+        } catch (...) {
+            unit.failure = std::current_exception();
+        }
+    } else {
+        runBatch(batch);
+    }
+    lock.lock();
+    Unit* next = m_queue.empty() ? nullptr : m_queue.front();
+    m_leading = next != nullptr;
+    if (next) next->leads = true;
+    for (Unit* done : batch) done->done = true;
+    lock.unlock();
+    // A woken thread's unit goes away as it returns: nothing of it is
+    // touched after its post.
+    if (next) next->wake.post();
+    for (Unit* done : batch)
+        if (done != &unit) done->wake.post();
 }
 
 void GroupCommit::runBatch(const std::vector<Unit*>& batch)

@@ -5,8 +5,9 @@
 // A request's work runs in a unit of the transaction (StoreTransaction::mark)
 // and says whether its changes are kept.  The first thread to find no
 // transaction running leads: it takes the queued work of every waiting
-// thread (up to kMaxBatch), runs each in its own unit, commits once, and
-// wakes the others.  Work arriving meanwhile waits for the next transaction.
+// thread (up to kMaxBatch), runs each in its own unit, commits once, wakes
+// the threads of that work and hands the lead to the next waiting thread.
+// Work arriving meanwhile waits for the next transaction.
 // No thread returns before the transaction holding its changes has
 // committed, so a request is never answered before its change is stored.
 // With one request at a time this is the plain transaction per request, on
@@ -24,8 +25,9 @@
 // transaction per request, run at once on the caller's thread.
 #pragma once
 
+#include <semaphore.h>
+
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <exception>
@@ -62,12 +64,34 @@ public:
     std::size_t waiting();
 
 private:
+    // A POSIX semaphore: its post may be the last thing done to it before
+    // the waiter returns and destroys it.
+    class Wakeup {
+    public:
+        Wakeup() { sem_init(&m_semaphore, 0, 0); }
+        ~Wakeup() { sem_destroy(&m_semaphore); }
+        Wakeup(const Wakeup&) = delete;
+        Wakeup& operator=(const Wakeup&) = delete;
+        void post() { sem_post(&m_semaphore); }
+        void wait()
+        {
+            while (sem_wait(&m_semaphore) != 0) continue;  // EINTR
+        }
+
+    private:
+        sem_t m_semaphore;
+    };
+
     struct Unit {
         const Work* work = nullptr;
         TimePoint deadline;
         bool kept = false;
         std::exception_ptr failure;
-        bool done = false;  // under m_mutex
+        // Set by a leader before it posts `wake`: the unit has run (committed
+        // or undone), or its thread leads next.
+        bool done = false;
+        bool leads = false;
+        Wakeup wake;
     };
 
     void runAlone(Unit& unit);
@@ -81,7 +105,6 @@ private:
     const std::function<void()> m_beforeCommit;
 
     std::mutex m_mutex;
-    std::condition_variable m_finished;
     std::deque<Unit*> m_queue;
     bool m_leading = false;
 };

@@ -18,8 +18,8 @@ constexpr size_t kHoldLimitBytes = 512 * 1024;
 constexpr size_t kWriteBytes = 96 * 1024;
 
 struct WalFile {
-    sqlite3_file base; // pMethods: kWalMethods
-    sqlite3_file* real; // the base VFS's file, placed right after this struct
+    sqlite3_file base;  // pMethods: kWalMethods
+    sqlite3_file* real;  // the base VFS's file, placed right after this struct
     unsigned char* held;
     size_t heldBytes;
     size_t capacity;
@@ -28,8 +28,8 @@ struct WalFile {
     // last started over: a frame header from there on is an append, and its
     // page follows; one before it is a rewrite, and nothing may follow it.
     sqlite3_int64 appendEnd;
-    bool frameOpen; // the last write held was an appended frame header, its page comes next
-    bool commitFrame; // ... and that header marks a commit
+    bool frameOpen;  // the last write held was an appended frame header, its page comes next
+    bool commitFrame;  // ... and that header marks a commit
 };
 static_assert(sizeof(WalFile) % 8 == 0, "the base VFS's file follows, aligned");
 
@@ -224,7 +224,7 @@ int vfsCurrentTimeInt64(sqlite3_vfs* vfs, sqlite3_int64* out)
     return baseOf(vfs)->xCurrentTimeInt64(baseOf(vfs), out);
 }
 
-} // namespace
+}  // namespace
 
 bool registerSqliteWalBuffering(const char* name, const char* baseName)
 {
@@ -263,4 +263,4 @@ const char* sqliteWalBufferingVfs()
     return registered ? kName : nullptr;
 }
 
-} // namespace lumo_server
+}  // namespace lumo_server

@@ -67,8 +67,8 @@ std::string letters(const std::string& bytes)
 
 std::string insertRow(int i, int bytes)
 {
-    return "INSERT INTO t (k, v) VALUES ('k" + std::to_string(i) + "', " + letters(std::to_string(bytes))
-        + "); INSERT INTO u (v) VALUES ('" + std::to_string(i) + "');";
+    return "INSERT INTO t (k, v) VALUES ('k" + std::to_string(i) + "', " + letters(std::to_string(bytes)) +
+        "); INSERT INTO u (v) VALUES ('" + std::to_string(i) + "');";
 }
 
 const char kIntactRows[] = "SELECT count(*) FROM t WHERE v = substr(replace(hex(zeroblob(length(v))), '0', 'ab'), 1, "
@@ -88,7 +88,7 @@ TEST(ServerSqliteWalBuffering, ACommitOfSeveralPagesReachesTheWalInOneWrite)
         db.exec(kSchema);
         db.exec(insertRow(0, 10));
         const int before = g_writes;
-        db.exec("BEGIN;" + insertRow(1, 10) + "COMMIT;"); // three tables' pages
+        db.exec("BEGIN;" + insertRow(1, 10) + "COMMIT;");  // three tables' pages
         const int writes = g_writes - before;
         if (vfs == std::string("unix"))
             EXPECT_GE(writes, 6) << "SQLite itself writes a header and a page per frame";
@@ -181,5 +181,5 @@ TEST(ServerSqliteWalBuffering, ACommitSurvivesTheProcessKilledRightAfterIt)
     EXPECT_EQ("ok", db.text("PRAGMA integrity_check"));
 }
 
-} // namespace
-} // namespace server_test
+}  // namespace
+}  // namespace server_test
