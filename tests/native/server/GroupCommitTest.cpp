@@ -105,5 +105,35 @@ TEST(ServerGroupCommit, QueuedRequestsShareATransactionAndKeepOnlyTheirOwnOutcom
     EXPECT_FALSE(readerSawLate);
 }
 
+// Many threads at once, each request kept or undone: every one returns (no
+// wake-up is lost, the lead always passes on), and exactly the kept ones are
+// stored.
+TEST(ServerGroupCommit, ConcurrentRequestsAllFinishWithTheirOwnOutcome)
+{
+    TempDir dir;
+    lumo_server::SqliteCommentStore store(dir.file("db.sqlite"));
+    GroupCommit group(store);
+    constexpr int kThreads = 8, kRequests = 150;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kRequests; ++i) {
+                const std::string name = std::to_string(t) + "/" + std::to_string(i);
+                group.run(
+                    [&](StoreTransaction& transaction) {
+                        transaction.claimReply(claimFor(name));
+                        return i % 3 == 0 ? GroupCommit::Verdict::Undo : GroupCommit::Verdict::Keep;
+                    },
+                    Clock::now() + std::chrono::minutes(1));
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        for (int i = 0; i < kRequests; ++i)
+            ASSERT_EQ(i % 3 != 0, stored(store, std::to_string(t) + "/" + std::to_string(i))) << t << "/" << i;
+    EXPECT_EQ(0u, group.waiting());
+}
+
 }  // namespace
 }  // namespace server_test
