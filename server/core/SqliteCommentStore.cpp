@@ -9,6 +9,13 @@
 namespace lumo_server {
 namespace {
 
+// The reply table is kept in its primary key's B-tree (WITHOUT ROWID): a
+// request's claim and reply change one B-tree, not a table and its index.
+#define LUMO_REPLY_TABLE                                                                       \
+    "(client_id TEXT NOT NULL, retention_id INTEGER NOT NULL, expires_ms INTEGER NOT NULL,"  \
+    " created_ms INTEGER NOT NULL, reply TEXT NOT NULL, user_name TEXT NOT NULL DEFAULT '',"  \
+    " request_type INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (client_id, retention_id)) WITHOUT ROWID"
+
 const char kSchema[] =
     "CREATE TABLE IF NOT EXISTS lumo_comment ("
     " comment_id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -20,10 +27,7 @@ const char kSchema[] =
     " connecxion TEXT NOT NULL, creation_ts INTEGER NOT NULL, last_modified_ts INTEGER NOT NULL,"
     " hidden INTEGER NOT NULL);"
     "CREATE INDEX IF NOT EXISTS lumo_comment_source ON lumo_comment (source_cuid, comment_id);"
-    "CREATE TABLE IF NOT EXISTS lumo_reply ("
-    " client_id TEXT NOT NULL, retention_id INTEGER NOT NULL, expires_ms INTEGER NOT NULL,"
-    " created_ms INTEGER NOT NULL, reply TEXT NOT NULL, user_name TEXT NOT NULL DEFAULT '',"
-    " request_type INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (client_id, retention_id));";
+    "CREATE TABLE IF NOT EXISTS lumo_reply " LUMO_REPLY_TABLE ";";
 
 // Columns added to lumo_reply since its first layout, each with the statement
 // that adds it to an older database.
@@ -43,6 +47,23 @@ void migrateReplyTable(SqliteConnection& connection)
         present.bind(1, std::string(column.name));
         if (present.step() && present.int64(0) == 0) connection.exec(column.addition);
     }
+}
+
+// A reply table of an earlier layout (a rowid table with an index for its
+// key) is rebuilt as it is now, its rows kept.
+void rebuildReplyTable(SqliteConnection& connection)
+{
+    std::string sql;
+    {
+        SqliteConnection::Statement layout(connection, "SELECT sql FROM sqlite_master WHERE name = 'lumo_reply'");
+        if (layout.step()) sql = layout.text(0);
+    }  // (reset: a running statement keeps the table from being dropped)
+    if (sql.empty() || sql.find("WITHOUT ROWID") != std::string::npos) return;
+    connection.exec("CREATE TABLE lumo_reply_rebuilt " LUMO_REPLY_TABLE ";"
+                    "INSERT INTO lumo_reply_rebuilt SELECT client_id, retention_id, expires_ms, created_ms, reply,"
+                    " user_name, request_type FROM lumo_reply;"
+                    "DROP TABLE lumo_reply;"
+                    "ALTER TABLE lumo_reply_rebuilt RENAME TO lumo_reply;");
 }
 
 std::string utf8(const SWCharString& s) { return utf16ToUtf8(s.str()); }
@@ -352,11 +373,21 @@ private:
 
 }  // namespace
 
-SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutMs, SchemaMode mode)
-    : m_path(path), m_busyTimeoutMs(busyTimeoutMs), m_checkpointer(path)
+SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutMs, SchemaMode mode,
+                                       SqliteLocking locking)
+    : m_path(path), m_busyTimeoutMs(busyTimeoutMs), m_locking(locking), m_checkpointer(path, locking)
 {
     const bool create = mode == SchemaMode::Create;
-    auto connection = std::make_unique<SqliteConnection>(path, kStartupWaitMs, create);
+    const bool exclusive = locking == SqliteLocking::Exclusive;
+    std::unique_ptr<SqliteConnection> connection;
+    try {
+        connection = std::make_unique<SqliteConnection>(path, exclusive ? busyTimeoutMs : kStartupWaitMs, create,
+                                                        locking);
+    } catch (const StoreBusy& busy) {
+        if (!exclusive) throw;
+        throw StoreBusy(std::string(busy.what()) + "; another process has the file open, and exclusive locking"
+                                                   " needs it to itself");
+    }
     connection->exec("BEGIN IMMEDIATE");
     try {
         if (create)
@@ -366,6 +397,7 @@ SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutM
         // A store of an older layout gets the newer reply columns, also when
         // it is only read from (as any server's start would give them).
         migrateReplyTable(*connection);
+        rebuildReplyTable(*connection);
         connection->exec("COMMIT");
     } catch (...) {
         try {
@@ -385,7 +417,7 @@ std::unique_ptr<SqliteConnection> SqliteCommentStore::acquire()
 {
     return m_pool.acquire(
         [this] {
-            auto connection = std::make_unique<SqliteConnection>(m_path, m_busyTimeoutMs);
+            auto connection = std::make_unique<SqliteConnection>(m_path, m_busyTimeoutMs, true, m_locking);
             m_checkpointer.attach(*connection);
             return connection;
         },
