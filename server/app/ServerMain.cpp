@@ -84,7 +84,9 @@ std::unique_ptr<CommentStore> openStore(const ServerOptions& options)
     if (!options.postgres.empty())
         return std::make_unique<PostgresCommentStore>(
             options.postgres, SchemaMode::Create, PostgresTimeouts{options.pgLockTimeoutMs, options.pgStatementTimeoutMs});
-    return std::make_unique<SqliteCommentStore>(options.sqlitePath, options.sqliteBusyTimeoutMs);
+    return std::make_unique<SqliteCommentStore>(options.sqlitePath, options.sqliteBusyTimeoutMs, SchemaMode::Create,
+                                                options.sqliteExclusive ? SqliteLocking::Exclusive
+                                                                        : SqliteLocking::Shared);
 }
 
 // The metrics, served at options.metricsEndpoint and told about every request.

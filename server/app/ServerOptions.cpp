@@ -128,6 +128,10 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
         } else if (arg == "--sqlite") {
             if (!value(options.sqlitePath)) return false;
             options.sqliteGiven = true;
+        } else if (arg == "--sqlite-locking") {
+            if (!value(text)) return false;
+            if (text != "shared" && text != "exclusive") return fail("--sqlite-locking needs shared or exclusive");
+            options.sqliteExclusive = text == "exclusive";
         } else if (arg == "--postgres") {
             if (!value(options.postgres)) return false;
             if (options.postgres.empty()) return fail("--postgres needs a connection string");
@@ -224,6 +228,8 @@ bool ServerOptionsParser::parse(int argc, const char* const* argv, ServerOptions
     if (!options.tlsKey.empty() && !checkPrivate(options.tlsKey, "TLS key file", error)) return false;
     if (!options.postgres.empty() && options.sqliteGiven)
         return fail("give either --sqlite or --postgres, not both");
+    if (!options.postgres.empty() && options.sqliteExclusive)
+        return fail("--sqlite-locking is for SQLite, not with --postgres");
     if (options.noNaming && !options.naming.empty()) return fail("--naming and --no-naming exclude each other");
     if (options.name.empty()) options.name = defaultServerName();
     return true;
@@ -262,6 +268,11 @@ Storage (the schema is created on first start)
                           WAL journal, synchronous=NORMAL: a committed change
                           survives a killed process, not a power cut.  Several
                           servers on one machine may share one file.
+  --sqlite-locking shared|exclusive
+                          shared (default): other processes may use the file
+                          too.  exclusive: this server keeps the file to
+                          itself while it runs (no other server, no admin
+                          tool), and its commits take no file locks
   --postgres CONNINFO     PostgreSQL connection string (libpq), instead of
                           SQLite: for several servers sharing one database
 

@@ -18,6 +18,7 @@ struct ServerOptions {
     std::string endpoint = "giop:tcp:127.0.0.1:";
     std::string sqlitePath = "./lumo-commentary.db";
     bool sqliteGiven = false;
+    bool sqliteExclusive = false;  // --sqlite-locking exclusive
     std::string postgres;                 // --postgres conninfo; non-empty: PostgreSQL
     std::string tokenSecret;              // read from --token-secret-file
     std::string tokenSecretFile;

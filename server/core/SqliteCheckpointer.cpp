@@ -16,7 +16,10 @@ constexpr int kOpenWaitMs = 1000;
 
 }  // namespace
 
-SqliteCheckpointer::SqliteCheckpointer(std::string path) : m_path(std::move(path)), m_thread([this] { run(); }) {}
+SqliteCheckpointer::SqliteCheckpointer(std::string path, SqliteLocking locking)
+    : m_path(std::move(path)), m_locking(locking), m_thread([this] { run(); })
+{
+}
 
 SqliteCheckpointer::~SqliteCheckpointer()
 {
@@ -70,7 +73,7 @@ void SqliteCheckpointer::run()
             lock.unlock();
             try {
                 // Opened on first use: the store has created the file by then.
-                if (!connection) connection = std::make_unique<SqliteConnection>(m_path, kOpenWaitMs, false);
+                if (!connection) connection = std::make_unique<SqliteConnection>(m_path, kOpenWaitMs, false, m_locking);
                 connection->checkpointPassive();
             } catch (const StoreError& e) {
                 S_TRACE_ERROR(kArea, 0, "checkpointing the WAL failed: %1", e.what());

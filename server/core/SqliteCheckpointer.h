@@ -27,9 +27,9 @@
 #include <string>
 #include <thread>
 
-namespace lumo_server {
+#include "server/core/SqliteConnection.h"
 
-class SqliteConnection;
+namespace lumo_server {
 
 class SqliteCheckpointer {
 public:
@@ -38,7 +38,7 @@ public:
     static constexpr int kFramesInline = 4 * kFramesPerCheckpoint;
     static constexpr std::chrono::milliseconds kIdlePeriod{1000};
 
-    explicit SqliteCheckpointer(std::string path);
+    SqliteCheckpointer(std::string path, SqliteLocking locking);
     ~SqliteCheckpointer();
     SqliteCheckpointer(const SqliteCheckpointer&) = delete;
     SqliteCheckpointer& operator=(const SqliteCheckpointer&) = delete;
@@ -55,6 +55,7 @@ private:
     void run();
 
     const std::string m_path;
+    const SqliteLocking m_locking;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_due = false;        // the WAL grew past m_dueAtFrames

@@ -1,5 +1,6 @@
 // The SQLite store: one database file, shared safely by the threads of one
-// server and by several server processes on the same machine.  Connections
+// server and by several server processes on the same machine (or kept to
+// one process: SqliteLocking::Exclusive).  Connections
 // come from a pool (one per concurrently running transaction).  Write
 // transactions are BEGIN IMMEDIATE, so two writers never interleave and the
 // exactly-once check on the reply table is atomic across processes; readers
@@ -15,10 +16,9 @@
 #include "server/core/CommentStore.h"
 #include "server/core/ConnectionPool.h"
 #include "server/core/SqliteCheckpointer.h"
+#include "server/core/SqliteConnection.h"
 
 namespace lumo_server {
-
-class SqliteConnection;
 
 class SqliteCommentStore : public CommentStore {
 public:
@@ -28,9 +28,12 @@ public:
     // opening the same new file at the same moment (the journal switch and
     // the schema creation); transactions then wait at most busyTimeoutMs for
     // the database (--sqlite-busy-timeout) and raise StoreBusy after that.
+    // Exclusive: the file is this process's alone while the store is open;
+    // opening waits at most busyTimeoutMs for another process to let go of
+    // it, then raises StoreBusy saying so.
     static constexpr int kStartupWaitMs = 30000;
     explicit SqliteCommentStore(const std::string& path, int busyTimeoutMs = 3000,
-                                SchemaMode mode = SchemaMode::Create);
+                                SchemaMode mode = SchemaMode::Create, SqliteLocking locking = SqliteLocking::Shared);
     ~SqliteCommentStore() override;
 
     std::unique_ptr<StoreTransaction> beginWrite() override;
@@ -47,6 +50,7 @@ public:
 private:
     std::string m_path;
     int m_busyTimeoutMs;
+    SqliteLocking m_locking;
     SqliteCheckpointer m_checkpointer;  // outlives the pool's connections, which report to it
     ConnectionPool<SqliteConnection> m_pool;
 };

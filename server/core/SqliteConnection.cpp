@@ -15,10 +15,10 @@ bool isBusy(int rc) { return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE
 
 }  // namespace
 
-SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs, bool create)
+SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs, bool create, SqliteLocking locking)
 {
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &m_db, flags, sqliteWalBufferingVfs()) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &m_db, flags, sqliteWalBufferingVfs(locking == SqliteLocking::Exclusive)) != SQLITE_OK) {
         const std::string message = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         sqlite3_close(m_db);
         m_db = nullptr;

@@ -11,6 +11,15 @@ struct sqlite3_stmt;
 
 namespace lumo_server {
 
+// Who may use a database file.  Shared: any process, SQLite's file locks
+// taken and released around every transaction (several servers on one
+// file).  Exclusive: the first connection takes the whole file for its
+// process and keeps it until the process's last connection closes; the
+// connections of that process lock among themselves in memory, the WAL index
+// lives in memory, and a transaction makes no locking system calls.  Other
+// processes find the file busy meanwhile.
+enum class SqliteLocking { Shared, Exclusive };
+
 class SqliteConnection {
 public:
     // Opens the database file (creating it when missing if `create`); WAL
@@ -19,7 +28,8 @@ public:
     // not wait for that under its busy handler: the switch is retried until
     // the busy timeout has passed.  Raises StoreError (StoreBusy when the file
     // stayed locked).
-    SqliteConnection(const std::string& path, int busyTimeoutMs, bool create = true);
+    SqliteConnection(const std::string& path, int busyTimeoutMs, bool create = true,
+                     SqliteLocking locking = SqliteLocking::Shared);
     void setBusyTimeout(int busyTimeoutMs);
     ~SqliteConnection();
     SqliteConnection(const SqliteConnection&) = delete;

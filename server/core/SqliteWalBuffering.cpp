@@ -253,14 +253,14 @@ bool registerSqliteWalBuffering(const char* name, const char* baseName)
     return sqlite3_vfs_register(vfs, 0) == SQLITE_OK;
 }
 
-const char* sqliteWalBufferingVfs()
+const char* sqliteWalBufferingVfs(bool processExclusive)
 {
-    static const char kName[] = "lumo-wal-buffering";
-    static const bool registered = [] {
-        sqlite3_vfs* base = sqlite3_vfs_find(nullptr);
-        return base && registerSqliteWalBuffering(kName, base->zName);
-    }();
-    return registered ? kName : nullptr;
+    static const char kShared[] = "lumo-wal-buffering";
+    static const char kExclusive[] = "lumo-wal-buffering-excl";
+    static const bool shared = registerSqliteWalBuffering(kShared, "unix");
+    static const bool exclusive = registerSqliteWalBuffering(kExclusive, "unix-excl");
+    if (processExclusive) return exclusive ? kExclusive : "unix-excl";
+    return shared ? kShared : nullptr;
 }
 
 }  // namespace lumo_server

@@ -20,9 +20,11 @@
 
 namespace lumo_server {
 
-// The name of the VFS above SQLite's default one, registered on first use
-// (not as the default); null, for SQLite's default, when it cannot be.
-const char* sqliteWalBufferingVfs();
+// The name of the VFS above SQLite's "unix" one (or, processExclusive, its
+// "unix-excl" one: the first connection locks the file for its process),
+// registered on first use (not as the default).  Null, for SQLite's default,
+// when it cannot be.
+const char* sqliteWalBufferingVfs(bool processExclusive = false);
 
 // Registers a WAL-buffering VFS called `name` above the VFS `baseName` (a
 // test puts one above a VFS that counts writes).  Returns false when the

@@ -16,11 +16,13 @@
 // system, from /proc/PID/stat) the server process spent per call, which a
 // busy machine does not inflate as it does wall time.
 //
-// Stores: sqlite (a file in a temporary folder) and postgres (a private
-// instance, started as the server tests start theirs: fsync off).  Every
+// Stores: sqlite (a file in a temporary folder, shared locking: other
+// processes may use it), sqlite-exclusive (the same with
+// --sqlite-locking exclusive) and postgres (a private instance, started as
+// the server tests start theirs: fsync off).  Every
 // server is started here, reached by IOR, and stopped by its process id.
-// Goals, for SQLite: at least 12,000 adds per second from one client thread
-// and 20,000 from four, one add at most 2.5 echoes.  The figures follow the
+// Goals, for both SQLite configurations: at least 12,000 adds per second
+// from one client thread and 20,000 from four, one add at most 2.5 echoes.  The figures follow the
 // table; the program exits with 1 when a goal is missed.  --short: a moment
 // of each, no goal checked (bench/support/BenchGoals.h).
 #include <benchmark/benchmark.h>
@@ -151,8 +153,9 @@ std::vector<lumo_bench::Goal> Goals()
                                           "items_per_second"));
         goals.push_back(lumo_bench::Shown("  server CPU per echo, us", run, "server_cpu_us"));
     }
-    for (const auto& [store, name] : {std::pair{"sqlite", "SQLite"}, std::pair{"postgres", "PostgreSQL"}}) {
-        const bool sqlite = std::string(store) == "sqlite";
+    for (const auto& [store, name] : {std::pair{"sqlite", "SQLite"}, std::pair{"sqlite-exclusive", "SQLite exclusive"},
+                                      std::pair{"postgres", "PostgreSQL"}}) {
+        const bool sqlite = std::string(store).compare(0, 6, "sqlite") == 0;
         for (const int threads : {1, 2, 4}) {
             const std::string run = std::string("Add/") + store + "/real_time/threads:" + std::to_string(threads);
             const std::string label =
@@ -188,19 +191,23 @@ int main(int argc, char** argv)
                       "\"appName\":\"Bench\",\"hidden\":false,\"lastmodifiedtimestamp\":-1,\"creationtimestamp\":-1"));
 
         server_test::PostgresInstance postgresInstance;  // outlives its server
-        Server echo, sqlite, postgres;
+        Server echo, sqlite, sqliteExclusive, postgres;
         const std::vector<std::string> server = {LUMO_SERVER_BINARY, "--token-secret-file", secretFile, "--no-naming"};
         auto with = [&server](std::vector<std::string> more) {
             more.insert(more.begin(), server.begin(), server.end());
             return more;
         };
         bool started = start(echo, {LUMO_ECHO_SERVER_BINARY}, dir, "echo") &&
-                       start(sqlite, with({"--sqlite", dir.file("bench.sqlite")}), dir, "sqlite");
+                       start(sqlite, with({"--sqlite", dir.file("bench.sqlite")}), dir, "sqlite") &&
+                       start(sqliteExclusive,
+                             with({"--sqlite", dir.file("exclusive.sqlite"), "--sqlite-locking", "exclusive"}), dir,
+                             "sqlite-exclusive");
         if (started) {
             Long(benchmark::RegisterBenchmark("Echo", [&echo](benchmark::State& state) {
                 Calls(state, echo.process->pid(), [&echo] { return Echo(echo.service); });
             }))->Threads(1)->Threads(4)->UseRealTime();
             RegisterStore("sqlite", sqlite, echo.service);
+            RegisterStore("sqlite-exclusive", sqliteExclusive, echo.service);
             std::string error;
             if (postgresInstance.start(error) &&
                 start(postgres, with({"--postgres", postgresInstance.freshSchema()}), dir, "postgres"))
@@ -213,7 +220,7 @@ int main(int argc, char** argv)
             std::cout << "\n(echo and add texts: " << g_addText.size() << " characters)";
             exitCode = reporter.PrintGoals(std::cout, !g_shortRun) ? 0 : 1;
         }
-        for (Server* s : {&echo, &sqlite, &postgres}) {
+        for (Server* s : {&echo, &sqlite, &sqliteExclusive, &postgres}) {
             s->service = LumoCommentaryService::_nil();
             if (s->process) s->process->stop(SIGTERM, std::chrono::seconds(25));
         }

@@ -137,6 +137,45 @@ TEST(ServerProcess, ServersStartedTogetherOnANewFileAllStartAndReplayEachOthersC
     for (Server* server : {&a, &b, &c, &d}) EXPECT_EQ(server->stop(), 0);
 }
 
+// With exclusive locking a file serves one server process at a time: a
+// second server on it stops, saying why, after its busy timeout; once the
+// first has stopped, the file opens again with what the first stored.
+TEST(ServerProcess, AnExclusivelyLockedFileServesOneServerAtATime)
+{
+    TempDir dir;
+    auto args = [&](const std::string& name) {
+        return std::vector<std::string>{"--no-naming", "--ior-file", dir.file(name + ".ior"), "--sqlite",
+                                        dir.file("own.db"), "--sqlite-locking", "exclusive",
+                                        "--sqlite-busy-timeout", "300"};
+    };
+    auto resolve = [&](const std::string& name) {
+        const std::string ior = readFile(dir.file(name + ".ior"));
+        return CommentaryClient::resolveByIor(g_orb, ior.substr(0, ior.find('\n')));
+    };
+    const std::string add = request(1, token(), "\"sourceCUID\":\"own\",\"text\":\"kept\"");
+    const std::string get = getRequest(token(), "\"sourceCUID\":\"own\"");
+    Server first(dir, "first", args("first"));
+    ASSERT_TRUE(first.ready()) << readFile(dir.file("first.err"));
+    LumoCommentaryService_var atFirst = resolve("first");
+    EXPECT_EQ(readReply(send(atFirst, add)).statusCode, 0);
+
+    Server second(dir, "second", args("second"));
+    EXPECT_EQ(second.process().wait(kBound), 1);
+    EXPECT_NE(readFile(dir.file("second.err")).find("another process has the file open, and exclusive locking needs it"
+                                                    " to itself"),
+              std::string::npos)
+        << readFile(dir.file("second.err"));
+    EXPECT_EQ(readReply(send(atFirst, get)).comments.size(), 1u) << "the first server goes on";
+
+    EXPECT_EQ(first.stop(), 0);
+    Server third(dir, "third", args("third"));
+    ASSERT_TRUE(third.ready()) << readFile(dir.file("third.err"));
+    const auto comments = readReply(send(resolve("third"), get)).comments;
+    ASSERT_EQ(comments.size(), 1u);
+    EXPECT_EQ(member(comments[0], "text"), "kept");
+    EXPECT_EQ(third.stop(), 0);
+}
+
 // The server answers before its caller gives up, and what it stores then is
 // what a retry finds.  S stalls every change longer than its request
 // deadline, so the change is rolled back (503) after the caller gave up; D
