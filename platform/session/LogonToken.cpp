@@ -49,7 +49,8 @@ std::string issueLogonToken(const std::string& user, const std::string& secret, 
     return body + ":" + hmacHex(secret, body);
 }
 
-TokenCheck checkLogonToken(const std::string& token, const std::string& secret, int64_t nowMs, std::string* user)
+TokenCheck checkLogonToken(const std::string& token, const std::string& secret, int64_t nowMs, std::string* user,
+                           int64_t* validUntil)
 {
     // LT1 : user : expiry : signature
     const std::size_t first = token.find(':');
@@ -65,6 +66,7 @@ TokenCheck checkLogonToken(const std::string& token, const std::string& secret, 
         return TokenCheck::BadSignature;
     if (expiry <= nowMs) return TokenCheck::Expired;
     if (user) *user = token.substr(first + 1, second - first - 1);
+    if (validUntil) *validUntil = expiry;
     return TokenCheck::Valid;
 }
 

@@ -20,9 +20,10 @@ std::string issueLogonToken(const std::string& user, const std::string& secret, 
 
 enum class TokenCheck { Valid, Malformed, BadSignature, Expired };
 
-// Checks a token; on Valid, user receives the token's user name.
+// Checks a token; on Valid, user receives the token's user name and expiry
+// its end of validity.
 TokenCheck checkLogonToken(const std::string& token, const std::string& secret, int64_t nowMs,
-                           std::string* user = nullptr);
+                           std::string* user = nullptr, int64_t* expiry = nullptr);
 
 int64_t nowMilliseconds();
 

@@ -315,10 +315,18 @@ TEST_P(ServerOps, RequestsWithoutAValidTokenAreRejectedAndChangeNothing)
         {lumo_session::issueLogonToken("alice", kSecret, kStart - 2000, 1000),
          "{\"statusCode\":401,\"description\":\"Logon token expired\",\"responseType\":5,\"errorCode\":\"CMNTRY 203\"}"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(answer(request(1, c.token, "\"sourceCUID\":\"t\",\"text\":\"x\"")), c.response);
+    for (int round = 0; round < 2; ++round)
+        for (const auto& c : cases)
+            EXPECT_EQ(answer(request(1, c.token, "\"sourceCUID\":\"t\",\"text\":\"x\"")), c.response);
     EXPECT_EQ(answer("{\"requestType\":1,\"comment\":{\"sourceCUID\":\"t\",\"text\":\"x\"}}"), cases[0].response);
     EXPECT_EQ(idsOf("t"), std::vector<int>{});
+    // A token accepted before is refused from its expiry on.
+    const std::string shortLived = lumo_session::issueLogonToken("alice", kSecret, m_now, 1000);
+    const std::string add = request(1, shortLived, "\"sourceCUID\":\"t\",\"text\":\"x\"");
+    EXPECT_EQ(readReply(u16(answer(add))).statusCode, 0);
+    m_now += 1000;
+    EXPECT_EQ(answer(add), cases[3].response);
+    EXPECT_EQ(idsOf("t").size(), 1u);
 }
 
 TEST_P(ServerOps, OversizedRequestsAndFieldsAreRejected)
