@@ -145,40 +145,44 @@ TEST(ServerSqliteWalBuffering, EveryCommitIsReadableByAnotherConnectionAtOnce)
 
 // A process killed right after its commits: they are all there (the last
 // one's frames rewritten in place, the case where a WAL frame header is
-// written last).
+// written last), also when the process held the file exclusively and its
+// WAL index, in its memory, died with it.
 TEST(ServerSqliteWalBuffering, ACommitSurvivesTheProcessKilledRightAfterIt)
 {
-    TempDir dir;
-    const std::string path = dir.file("db.sqlite");
-    Db(path).exec(kSchema);
-    int ready[2];
-    ASSERT_EQ(0, ::pipe(ready));
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    for (const bool exclusive : {false, true}) {
+        SCOPED_TRACE(exclusive ? "exclusive" : "shared");
+        TempDir dir;
+        const std::string path = dir.file("db.sqlite");
+        Db(path).exec(kSchema);
+        int ready[2];
+        ASSERT_EQ(0, ::pipe(ready));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            sqlite3* db = nullptr;
+            sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, lumo_server::sqliteWalBufferingVfs(exclusive));
+            sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=20", nullptr,
+                         nullptr, nullptr);
+            for (int i = 0; i < 50; ++i) sqlite3_exec(db, insertRow(i, 5000).c_str(), nullptr, nullptr, nullptr);
+            sqlite3_exec(db, (largeTransactionWrites(60) + largeTransactionRewrites() + "COMMIT;").c_str(), nullptr,
+                         nullptr, nullptr);
+            (void)!::write(ready[1], "x", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(1, ::read(ready[0], &byte, 1));
         ::close(ready[0]);
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, lumo_server::sqliteWalBufferingVfs());
-        sqlite3_exec(
-            db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=20", nullptr, nullptr, nullptr);
-        for (int i = 0; i < 50; ++i) sqlite3_exec(db, insertRow(i, 5000).c_str(), nullptr, nullptr, nullptr);
-        sqlite3_exec(db, (largeTransactionWrites(60) + largeTransactionRewrites() + "COMMIT;").c_str(), nullptr,
-            nullptr, nullptr);
-        (void)!::write(ready[1], "x", 1);
-        ::pause();
-        ::_exit(0);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(child, ::waitpid(child, &status, 0));
+        Db db(path);
+        EXPECT_EQ(std::to_string(50 + kLargeTransactionRows), db.text("SELECT count(*) FROM u"));
+        EXPECT_EQ(std::to_string(50 + kLargeTransactionRows), db.text(kIntactRows));
+        EXPECT_EQ("ok", db.text("PRAGMA integrity_check"));
     }
-    ::close(ready[1]);
-    char byte = 0;
-    ASSERT_EQ(1, ::read(ready[0], &byte, 1));
-    ::close(ready[0]);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(child, ::waitpid(child, &status, 0));
-    Db db(path);
-    EXPECT_EQ(std::to_string(50 + kLargeTransactionRows), db.text("SELECT count(*) FROM u"));
-    EXPECT_EQ(std::to_string(50 + kLargeTransactionRows), db.text(kIntactRows));
-    EXPECT_EQ("ok", db.text("PRAGMA integrity_check"));
 }
 
 }  // namespace
