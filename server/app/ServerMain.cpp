@@ -5,7 +5,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -17,7 +16,6 @@
 #include <thread>
 
 #include <prometheus/exposer.h>
-#include "idl/MessageLimit.h"
 #include "platform/foundation/SLogger.h"
 #include "platform/framework/TlsContext.h"
 #include "server/app/ServerOptions.h"
@@ -30,6 +28,7 @@
 #include "server/orb/CommentaryServant.h"
 #include "server/orb/FtServerInterceptor.h"
 #include "server/orb/NamingRegistration.h"
+#include "server/orb/ServerOrbOptions.h"
 #include "server/orb/ShutdownLatch.h"
 #include "server/orb/UpcallThreads.h"
 
@@ -190,28 +189,10 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
     }
     allowManyConnections();
 
-    // A slightly oversized request still arrives to be answered with 413; a
-    // text many times too large is refused by the ORB before it is read
-    // (idl/MessageLimit.h).  Calls are served by a bounded pool of threads,
-    // whatever the number of connections, and idle connections are closed.
-    std::vector<std::pair<std::string, std::string>> orbOptionList;
-    if (!options.tlsOnly) orbOptionList.emplace_back("endPoint", options.endpoint);
     // The SSL transport is always given a context (TlsContext.h); it listens
-    // only when the server has a certificate.
+    // only when the server has a certificate (ServerOrbOptions).
     TlsContext::install({options.tlsAuthority, options.tlsCertificate, options.tlsKey});
-    if (!options.tlsCertificate.empty()) orbOptionList.emplace_back("endPoint", options.tlsEndpoint);
-    orbOptionList.emplace_back("giopMaxMsgSize", std::to_string(lumo_idl::orbMessageLimit(options.maxRequestChars)));
-    orbOptionList.emplace_back("threadPerConnectionPolicy", "0");
-    orbOptionList.emplace_back("maxServerThreadPoolSize", std::to_string(options.maxThreads));
-    orbOptionList.emplace_back("inConScanPeriod", std::to_string(options.idleConnectionSeconds));
-    orbOptionList.emplace_back("scanGranularity", std::to_string(std::min(options.idleConnectionSeconds, 5)));
-    orbOptionList.emplace_back("clientCallTimeOutPeriod", "10000");
-    orbOptionList.emplace_back("clientConnectTimeOutPeriod", "5000");
-    const char* orbOptions[12][2] = {};  // ends with the first {nullptr, nullptr}
-    for (std::size_t i = 0; i < orbOptionList.size(); ++i) {
-        orbOptions[i][0] = orbOptionList[i].first.c_str();
-        orbOptions[i][1] = orbOptionList[i].second.c_str();
-    }
+    ServerOrbOptions orbOptions(options);
     std::vector<char*> orbArgv;
     std::vector<std::string> orbArgs = options.orbArgs;
     orbArgs.insert(orbArgs.begin(), kProgram);
@@ -220,7 +201,7 @@ int serve(const ServerOptions& options, const sigset_t& stopSignals)
 
     CORBA::ORB_var orb;
     try {
-        orb = CORBA::ORB_init(orbArgc, orbArgv.data(), "omniORB4", orbOptions);
+        orb = CORBA::ORB_init(orbArgc, orbArgv.data(), "omniORB4", orbOptions.table());
     } catch (const CORBA::Exception& e) {
         const std::string tls = TlsContext::lastError();
         complain(std::string("cannot start the ORB: ") + e._name() + (tls.empty() ? "" : ": " + tls));

@@ -3,11 +3,11 @@
 // A servant of LumoCommentaryService whose execute hands its request back
 // unchanged: the bare cost of one call over the ORB, the ceiling that
 // bench_server sets the reference server's adds against.  It runs on the ORB
-// settings the reference server gives itself (server/app/ServerMain.cpp)
-// with its default options: a plain TCP endpoint on 127.0.0.1, the message
-// limit of its default request limit, calls served by a pool of at most 8
-// threads whatever the number of connections (no thread per connection), idle
-// connections closed after 60 s, the same client timeouts.  It writes its IOR
+// settings the reference server gives itself with its default options
+// (server/orb/ServerOrbOptions.h): a plain TCP endpoint on 127.0.0.1, the
+// message limit of its default request limit, calls served by a pool of at
+// most 8 threads whatever the number of connections, idle connections closed
+// after 60 s, the same client timeouts.  It writes its IOR
 // to PATH, prints "ready" and serves until SIGTERM or SIGINT.
 #include <omniORB4/CORBA.h>
 #include <pthread.h>
@@ -20,7 +20,7 @@
 #include <string>
 
 #include "idl/LumoCommentaryService.hh"
-#include "idl/MessageLimit.h"
+#include "server/orb/ServerOrbOptions.h"
 
 namespace {
 
@@ -28,20 +28,6 @@ class EchoServant : public POA_LumoCommentaryService {
 public:
     CORBA::WChar* execute(const CORBA::WChar* request) override { return CORBA::wstring_dup(request); }
 };
-
-// As the reference server with its default options (server/app/ServerMain.cpp,
-// server/app/ServerOptions.h): --max-request-chars 1048576, --max-threads 8,
-// --idle-connection-timeout 60.
-const std::string kMessageLimit = std::to_string(lumo_idl::orbMessageLimit(1048576));
-const char* kOrbOptions[][2] = {{"endPoint", "giop:tcp:127.0.0.1:"},
-                                {"giopMaxMsgSize", kMessageLimit.c_str()},
-                                {"threadPerConnectionPolicy", "0"},
-                                {"maxServerThreadPoolSize", "8"},
-                                {"inConScanPeriod", "60"},
-                                {"scanGranularity", "5"},
-                                {"clientCallTimeOutPeriod", "10000"},
-                                {"clientConnectTimeOutPeriod", "5000"},
-                                {nullptr, nullptr}};
 
 }  // namespace
 
@@ -58,7 +44,8 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     int orbArgc = 1;
-    CORBA::ORB_var orb = CORBA::ORB_init(orbArgc, argv, "omniORB4", kOrbOptions);
+    lumo_server::ServerOrbOptions orbOptions{lumo_server::ServerOptions()};
+    CORBA::ORB_var orb = CORBA::ORB_init(orbArgc, argv, "omniORB4", orbOptions.table());
     CORBA::Object_var poaObject = orb->resolve_initial_references("RootPOA");
     PortableServer::POA_var poa = PortableServer::POA::_narrow(poaObject);
     EchoServant* servant = new EchoServant;
