@@ -1,6 +1,6 @@
 // Reads a response text in one pass straight into its members and comment
-// records: RapidJSON's iterative reader hands each value to this reader as it
-// meets it (lumo_json::read), and no document is built.
+// records: RapidJSON's reader hands each value to this reader as it meets it
+// (lumo_json::read), and no document is built.
 //
 // The rules are those of a look-up in a parsed document:
 // - a text that does not parse gives the members of no text at all (status 0,

@@ -55,6 +55,26 @@ PY
 
 LUMO_PIDS=()
 
+# Waits while process $1 lives for the command "$4..." to succeed, trying it
+# up to $2 times, $3 seconds apart; false when the process ended or the tries
+# ran out.
+lumo_await() {
+  local pid=$1 tries=$2 pause=$3
+  shift 3
+  for _ in $(seq "$tries"); do
+    "$@" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep "$pause"
+  done
+  return 1
+}
+
+# Waits up to 10 s for process $1 to end; false when it is still there.
+lumo_await_exit() {
+  for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+
 lumo_stop_started() {
   # Newest first, one at a time: servers unbind from the Naming Service
   # before it goes.
@@ -62,8 +82,7 @@ lumo_stop_started() {
   for ((i = ${#LUMO_PIDS[@]} - 1; i >= 0; i--)); do
     pid=${LUMO_PIDS[i]}
     kill -TERM "$pid" 2>/dev/null || continue
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$pid" 2>/dev/null || true
+    lumo_await_exit "$pid" || kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
   LUMO_PIDS=()
@@ -102,11 +121,7 @@ lumo_start_server() {
   "$bin" --naming "$LUMO_NAMING" --name "$name" --sqlite "$db" --token-secret-file "$secret" \
     --request-log "$logdir/$name.requests" "$@" >"$logdir/$name.out" 2>"$logdir/$name.err" &
   LUMO_PIDS+=($!)
-  for _ in $(seq 200); do
-    grep -q '^ready' "$logdir/$name.out" 2>/dev/null && return 0
-    kill -0 "${LUMO_PIDS[-1]}" 2>/dev/null || break
-    sleep 0.1
-  done
+  lumo_await "${LUMO_PIDS[-1]}" 200 0.1 grep -qs '^ready' "$logdir/$name.out" && return 0
   echo "the commentary server $name did not start:" >&2
   cat "$logdir/$name.err" >&2
   return 1
@@ -151,11 +166,7 @@ lumo_start_wineserver() {
   wineserver -f -p >"$1" 2>&1 </dev/null &
   LUMO_WINESERVER_PID=$!
   # It listens in its server folder, which is its working folder.
-  for _ in $(seq 300); do
-    [ -S "/proc/$LUMO_WINESERVER_PID/cwd/socket" ] && return 0
-    kill -0 "$LUMO_WINESERVER_PID" 2>/dev/null || break
-    sleep 0.05
-  done
+  lumo_await "$LUMO_WINESERVER_PID" 300 0.05 test -S "/proc/$LUMO_WINESERVER_PID/cwd/socket" && return 0
   echo "the wineserver of $WINEPREFIX did not start:" >&2
   cat "$1" >&2
   return 1
@@ -169,8 +180,7 @@ lumo_stop_wineserver() {
   local pid=$1
   [ -n "$pid" ] && grep -qs wineserver "/proc/$pid/cmdline" || return 0
   wineserver -k >/dev/null 2>&1
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
-  kill -KILL "$pid" 2>/dev/null || true
+  lumo_await_exit "$pid" || kill -KILL "$pid" 2>/dev/null || true
 }
 
 # Prepares the prefix $1 (created once, kept between runs): starts its
