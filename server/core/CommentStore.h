@@ -93,10 +93,13 @@ class StoreTransaction {
 public:
     virtual ~StoreTransaction() = default;
 
-    // Exactly-once support.  claimReply inserts the row (its reply empty) and
-    // returns true, or returns false when a row for the key exists (committed
-    // by another transaction, possibly of another server).  In the false case
-    // storedReply gives the row.  recordReply fills the claimed row's reply.
+    // Exactly-once support.  claimReply claims the key for this transaction
+    // and returns true, or returns false when a row for the key exists
+    // (committed by another transaction, possibly of another server).  In the
+    // false case storedReply gives the row.  recordReply stores the claimed
+    // key's reply; the row exists from the claim or from the recording on,
+    // as the store's locking needs (a store whose write transactions exclude
+    // each other writes it once, when recording).
     virtual bool claimReply(const ReplyRecord& claim) = 0;
     virtual std::optional<ReplyRecord> storedReply(const ReplyKey& key) = 0;
     virtual void recordReply(const ReplyKey& key, const std::u16string& reply) = 0;

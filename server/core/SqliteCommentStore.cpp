@@ -145,20 +145,18 @@ public:
         m_store.release(std::move(m_connection));
     }
 
+    // The write transaction holds the database's only write lock, so no one
+    // can take the key between this look-up and recordReply: the row is
+    // written once, with its reply, and a request that is undone writes none.
     bool claimReply(const ReplyRecord& claim) override
     {
-        SqliteConnection::Statement insert(
-            *m_connection,
-            "INSERT OR IGNORE INTO lumo_reply (client_id, retention_id, expires_ms, created_ms, reply, user_name,"
-            " request_type) VALUES (?1, ?2, ?3, ?4, '', ?5, ?6)");
-        insert.bind(1, hexClientId(claim.key.clientId));
-        insert.bind(2, int64_t(claim.key.retentionId));
-        insert.bind(3, claim.expiresMs);
-        insert.bind(4, claim.createdMs);
-        insert.bind(5, utf8(claim.userName));
-        insert.bind(6, int64_t(claim.requestType));
-        insert.step();
-        return m_connection->changes() == 1;
+        SqliteConnection::Statement select(
+            *m_connection, "SELECT 1 FROM lumo_reply WHERE client_id = ?1 AND retention_id = ?2");
+        select.bind(1, hexClientId(claim.key.clientId));
+        select.bind(2, int64_t(claim.key.retentionId));
+        if (select.step()) return false;
+        m_claim = claim;
+        return true;
     }
 
     std::optional<ReplyRecord> storedReply(const ReplyKey& key) override
@@ -181,13 +179,21 @@ public:
 
     void recordReply(const ReplyKey& key, const std::u16string& reply) override
     {
-        SqliteConnection::Statement update(
-            *m_connection, "UPDATE lumo_reply SET reply = ?3 WHERE client_id = ?1 AND retention_id = ?2");
-        update.bind(1, hexClientId(key.clientId));
-        update.bind(2, int64_t(key.retentionId));
-        update.bind(3, utf16ToUtf8(reply));
-        update.step();
-        if (m_connection->changes() != 1) throw StoreError("reply row to record is missing");
+        if (!m_claim || m_claim->key.clientId != key.clientId || m_claim->key.retentionId != key.retentionId)
+            throw StoreError("reply to record was not claimed");
+        SqliteConnection::Statement insert(
+            *m_connection,
+            "INSERT INTO lumo_reply (client_id, retention_id, expires_ms, created_ms, reply, user_name, request_type)"
+            " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+        insert.bind(1, hexClientId(key.clientId));
+        insert.bind(2, int64_t(key.retentionId));
+        insert.bind(3, m_claim->expiresMs);
+        insert.bind(4, m_claim->createdMs);
+        insert.bind(5, utf16ToUtf8(reply));
+        insert.bind(6, utf8(m_claim->userName));
+        insert.bind(7, int64_t(m_claim->requestType));
+        m_claim.reset();
+        insert.step();
     }
 
     int32_t insertComment(const CommentRecord& comment) override
@@ -369,6 +375,7 @@ private:
     std::unique_ptr<SqliteConnection> m_connection;
     bool m_ownBusyTimeout;
     bool m_open = false;
+    std::optional<ReplyRecord> m_claim;  // claimed, its row not yet written
 };
 
 }  // namespace

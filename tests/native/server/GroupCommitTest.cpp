@@ -26,6 +26,14 @@ lumo_server::ReplyRecord claimFor(const std::string& name)
     return claim;
 }
 
+// Claims the key and, when it was free, records a reply under it.
+bool claimAndRecord(StoreTransaction& transaction, const std::string& name)
+{
+    if (!transaction.claimReply(claimFor(name))) return false;
+    transaction.recordReply(ReplyKey{name, 1}, u"{}");
+    return true;
+}
+
 bool stored(lumo_server::CommentStore& store, const std::string& name)
 {
     return store.beginRead()->storedReply(ReplyKey{name, 1}).has_value();
@@ -42,7 +50,7 @@ TEST(ServerGroupCommit, QueuedRequestsShareATransactionAndKeepOnlyTheirOwnOutcom
 {
     TempDir dir;
     lumo_server::SqliteCommentStore store(dir.file("db.sqlite"));
-    constexpr std::size_t kFollowers = 5;
+    constexpr std::size_t kFollowers = 6;
     GroupCommit* writes = nullptr;
     std::atomic<bool> leading{true};
     // The first transaction commits only once every follower is queued, so
@@ -53,9 +61,10 @@ TEST(ServerGroupCommit, QueuedRequestsShareATransactionAndKeepOnlyTheirOwnOutcom
     writes = &group;
 
     auto claim = [](const char* name, GroupCommit::Verdict verdict) {
-        return [=](StoreTransaction& t) { return t.claimReply(claimFor(name)) ? verdict : GroupCommit::Verdict::Undo; };
+        return [=](StoreTransaction& t) { return claimAndRecord(t, name) ? verdict : GroupCommit::Verdict::Undo; };
     };
     bool readerSawLate = true;
+    bool keptClaimedTwice = true;
     struct Case {
         GroupCommit::Work work;
         Clock::time_point deadline;
@@ -65,9 +74,15 @@ TEST(ServerGroupCommit, QueuedRequestsShareATransactionAndKeepOnlyTheirOwnOutcom
     std::vector<Case> cases = {
         {claim("lead", GroupCommit::Verdict::Keep), later, ""},
         {claim("kept", GroupCommit::Verdict::Keep), later, ""},
+        // The same key again in the same transaction: taken by the unit before.
+        {[&](StoreTransaction& t) {
+             keptClaimedTwice = t.claimReply(claimFor("kept"));
+             return GroupCommit::Verdict::Undo;
+         },
+         later, ""},
         {claim("undone", GroupCommit::Verdict::Undo), later, ""},
         {[](StoreTransaction& t) -> GroupCommit::Verdict {
-             t.claimReply(claimFor("raises"));
+             claimAndRecord(t, "raises");
              throw std::runtime_error("work failed");
          },
          later, "work failed"},
@@ -103,6 +118,7 @@ TEST(ServerGroupCommit, QueuedRequestsShareATransactionAndKeepOnlyTheirOwnOutcom
     EXPECT_FALSE(stored(store, "raises"));
     EXPECT_FALSE(stored(store, "late"));
     EXPECT_FALSE(readerSawLate);
+    EXPECT_FALSE(keptClaimedTwice);
 }
 
 // Many threads at once, each request kept or undone: every one returns (no
@@ -121,7 +137,7 @@ TEST(ServerGroupCommit, ConcurrentRequestsAllFinishWithTheirOwnOutcome)
                 const std::string name = std::to_string(t) + "/" + std::to_string(i);
                 group.run(
                     [&](StoreTransaction& transaction) {
-                        transaction.claimReply(claimFor(name));
+                        claimAndRecord(transaction, name);
                         return i % 3 == 0 ? GroupCommit::Verdict::Undo : GroupCommit::Verdict::Keep;
                     },
                     Clock::now() + std::chrono::minutes(1));

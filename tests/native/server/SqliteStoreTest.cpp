@@ -49,11 +49,15 @@ TEST(ServerSqliteStore, TheWalStaysBoundedUnderAStreamOfCommits)
         lumo_server::ReplyRecord claim;
         claim.key = lumo_server::ReplyKey{"client", i};
         ASSERT_TRUE(transaction->claimReply(claim));
+        transaction->recordReply(claim.key, u"{}");
         transaction->commit();
     }
     struct stat wal {};
     ASSERT_EQ(0, ::stat((path + "-wal").c_str(), &wal));
-    const off_t frameBytes = 4096 + 24;
+    lumo_server::SqliteConnection connection(path, 1000);
+    lumo_server::SqliteConnection::Statement pageSize(connection, "PRAGMA page_size");
+    ASSERT_TRUE(pageSize.step());
+    const off_t frameBytes = pageSize.int64(0) + 24;
     EXPECT_LT(wal.st_size / frameBytes, 8000);
 }
 
