@@ -29,8 +29,8 @@ SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs, b
     try {
         // A new file gets 2 KiB pages.  An add changes a few pages whatever
         // their size (the comment's row, its index entry, the reply row, the
-        // id sequence), so its commit writes and checksums about 40 % fewer
-        // bytes than with 4 KiB pages.  An existing file keeps its page size.
+        // id sequence), so its commit writes and checksums about half the
+        // bytes it would with 4 KiB pages.  An existing file keeps its page size.
         exec("PRAGMA page_size=2048");
         // WAL with synchronous=NORMAL: a commit survives a killed process (the
         // WAL is in the operating system's hands), not a power cut.
