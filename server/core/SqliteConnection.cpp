@@ -138,6 +138,13 @@ void SqliteConnection::Statement::bind(int index, const std::string& utf8)
         m_connection.raise("SQLite bind");
 }
 
+void SqliteConnection::Statement::bind(int index, std::string&& utf8)
+{
+    const std::string& kept = m_texts.emplace_back(std::move(utf8));
+    if (sqlite3_bind_text(m_statement, index, kept.data(), static_cast<int>(kept.size()), SQLITE_STATIC) != SQLITE_OK)
+        m_connection.raise("SQLite bind");
+}
+
 void SqliteConnection::Statement::bind(int index, int64_t value)
 {
     if (sqlite3_bind_int64(m_statement, index, value) != SQLITE_OK) m_connection.raise("SQLite bind");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <unordered_map>
 
@@ -53,6 +54,8 @@ public:
         Statement& operator=(const Statement&) = delete;
 
         void bind(int index, const std::string& utf8);
+        // Keeps the text until the statement ends, so SQLite need not copy it.
+        void bind(int index, std::string&& utf8);
         void bind(int index, int64_t value);
         // True when a row is ready, false when the statement is done.
         bool step();
@@ -62,6 +65,7 @@ public:
     private:
         SqliteConnection& m_connection;
         sqlite3_stmt* m_statement;
+        std::deque<std::string> m_texts;  // bound without a copy (a deque does not move them)
     };
 
     // Hands the WAL's checkpoints to someone else: SQLite's own checkpoint at
