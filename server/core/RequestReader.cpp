@@ -15,8 +15,9 @@ using lumo_json::Value;
 struct Key {
     const char16_t* wide;
     const char* narrow;
+    std::size_t length;
 };
-#define LUMO_KEY(name) Key{u##name, name}
+#define LUMO_KEY(name) Key{u##name, name, sizeof(name) - 1}
 
 // Input stream over a counted text for RapidJSON; the end reads as U+0000.
 // Raw U+0000 inside the text is rejected before parsing, so the parser can
@@ -49,11 +50,10 @@ struct ReadFailure {
     throw ReadFailure{ServerError::make(kind, detail)};
 }
 
-bool nameIs(const Value& name, const char16_t* key)
+bool nameIs(const Value& name, const Key& key)
 {
-    const std::size_t length = std::char_traits<char16_t>::length(key);
-    return name.IsString() && name.GetStringLength() == length &&
-           std::char_traits<char16_t>::compare(name.GetString(), key, length) == 0;
+    return name.IsString() && name.GetStringLength() == key.length &&
+           std::char_traits<char16_t>::compare(name.GetString(), key.wide, key.length) == 0;
 }
 
 std::string join(const std::string& prefix, const char* key)
@@ -99,7 +99,7 @@ public:
     {
         const Value* found = nullptr;
         for (auto m = object.MemberBegin(); m != object.MemberEnd(); ++m) {
-            if (!nameIs(m->name, key.wide)) continue;
+            if (!nameIs(m->name, key)) continue;
             if (found) fail(ErrorKind::DuplicateMember, join(prefix, key.narrow));
             found = &m->value;
         }
@@ -141,6 +141,16 @@ public:
         return SWCharString(value.GetString(), length);
     }
 
+    // readString for the member key of the object at prefix, whose path is
+    // only spelled out for an error.
+    SWCharString readMemberString(const Value& value, const std::string& prefix, const Key& key) const
+    {
+        if (!value.IsString() || value.GetStringLength() > m_limits.maxFieldChars ||
+            !isStorableUtf16(value.GetString(), value.GetStringLength()))
+            return readString(value, join(prefix, key.narrow));  // raises
+        return SWCharString(value.GetString(), value.GetStringLength());
+    }
+
     void readComment(const Value& object, CommentRecord& comment) const
     {
         static const std::string prefix = "comment";
@@ -168,7 +178,7 @@ public:
         };
         for (const StringMember& member : strings) {
             if (const Value* value = find(object, member.key, prefix))
-                comment.*member.field = readString(*value, join(prefix, member.key.narrow));
+                comment.*member.field = readMemberString(*value, prefix, member.key);
         }
         if (const Value* value = find(object, LUMO_KEY("commentId"), prefix))
             comment.commentId = readInt(*value, "comment.commentId");
