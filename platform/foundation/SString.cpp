@@ -37,6 +37,15 @@ void appendUtf16(std::u16string& out, char32_t cp)
 bool isHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// Appends text[from, to), all ASCII, a byte each.
+void appendAscii(std::string& out, const std::u16string& text, std::size_t from, std::size_t to)
+{
+    const std::size_t at = out.size();
+    out.resize(at + (to - from));
+    char* p = &out[at];
+    for (std::size_t i = from; i < to; ++i) *p++ = static_cast<char>(text[i]);
+}
+
 }  // namespace
 
 std::string lumoUtf16ToUtf8(const std::u16string& text)
@@ -44,6 +53,14 @@ std::string lumoUtf16ToUtf8(const std::u16string& text)
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
+        // Runs of ASCII, most of any text here, go over without per-byte appends.
+        std::size_t run = i;
+        while (run < text.size() && text[run] < 0x80) ++run;
+        if (run > i) {
+            appendAscii(out, text, i, run);
+            if (run == text.size()) break;
+            i = run;
+        }
         char32_t u = text[i];
         if (isHighSurrogate(u) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
             u = 0x10000 + ((u - 0xD800) << 10) + (text[i + 1] - 0xDC00);

@@ -1,5 +1,7 @@
 #include "server/orb/WideText.h"
 
+#include <cstdint>
+
 namespace lumo_server {
 
 bool corbaWideToUtf16(const CORBA::WChar* text, std::u16string& out)
@@ -8,13 +10,17 @@ bool corbaWideToUtf16(const CORBA::WChar* text, std::u16string& out)
     if (!text) return true;
     std::size_t length = 0;
     while (text[length]) ++length;
-    out.reserve(length);
+    out.resize(length);
+    // One pass that converts and checks at once (the compiler vectorizes it).
+    uint32_t above = 0;
     for (std::size_t i = 0; i < length; ++i) {
-        const auto unit = static_cast<unsigned long>(text[i]);
-        if (unit > 0xFFFF) return false;
-        out.push_back(static_cast<char16_t>(unit));
+        const auto unit = static_cast<uint32_t>(text[i]);
+        above |= unit & 0xFFFF0000u;
+        out[i] = static_cast<char16_t>(unit);
     }
-    return true;
+    if (above == 0) return true;
+    out.clear();
+    return false;
 }
 
 CORBA::WChar* utf16ToCorbaWide(const std::u16string& text)

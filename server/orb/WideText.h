@@ -10,8 +10,8 @@
 
 namespace lumo_server {
 
-// False when an element is not a UTF-16 code unit (above 0xFFFF); out then
-// holds the units before it.  A null pointer is the empty text.
+// False when an element is not a UTF-16 code unit (above 0xFFFF); out is
+// then empty.  A null pointer is the empty text.
 bool corbaWideToUtf16(const CORBA::WChar* text, std::u16string& out);
 
 // A new wide string owned by the caller (CORBA::wstring_free).

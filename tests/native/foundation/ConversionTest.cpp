@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/SString.h"
 #include "platform/foundation/SWCharStringConv.h"
 
 // The decimal texts of timestamps (the only radix the system uses); a text
@@ -20,4 +21,25 @@ TEST(SWCharStringConv, DecimalTextsBothWays)
     }
     int64_t value = 0;
     EXPECT_TRUE(SWCharStringConv::FromString(u"+42", value, 10) && value == 42);
+}
+
+// ASCII runs are copied in bulk, everything else a code point at a time; the
+// cases put each kind of unit at the start, the end and between runs.
+TEST(Utf16ToUtf8, AsciiRunsAndOtherUnitsInEveryPosition)
+{
+    const struct {
+        std::u16string utf16;
+        std::string utf8;
+    } cases[] = {
+        {u"", ""},
+        {u"plain text", "plain text"},
+        {u"\x7F\x80", "\x7F\xC2\x80"},
+        {u"\u00E9t\u00E9", "\xC3\xA9t\xC3\xA9"},
+        {u"ab\u20AC", "ab\xE2\x82\xAC"},
+        {u"\U0001D11E", "\xF0\x9D\x84\x9E"},
+        {u"x\xD834", "x\xEF\xBF\xBD"},           // a high surrogate last
+        {u"\xDD1Ey", "\xEF\xBF\xBDy"},           // a low surrogate first
+        {u"a\xD834\xD834\xDD1E" u"b", "a\xEF\xBF\xBD\xF0\x9D\x84\x9E" "b"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(lumoUtf16ToUtf8(c.utf16), c.utf8) << lumoUtf16ToUtf8(c.utf16);
 }
