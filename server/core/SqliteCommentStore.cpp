@@ -10,7 +10,7 @@ namespace lumo_server {
 namespace {
 
 // The reply table is kept in its primary key's B-tree (WITHOUT ROWID): a
-// request's claim and reply change one B-tree, not a table and its index.
+// reply row changes one B-tree, not a table and its index.
 #define LUMO_REPLY_TABLE                                                                       \
     "(client_id TEXT NOT NULL, retention_id INTEGER NOT NULL, expires_ms INTEGER NOT NULL,"  \
     " created_ms INTEGER NOT NULL, reply TEXT NOT NULL, user_name TEXT NOT NULL DEFAULT '',"  \
@@ -59,11 +59,13 @@ void rebuildReplyTable(SqliteConnection& connection)
         if (layout.step()) sql = layout.text(0);
     }  // (reset: a running statement keeps the table from being dropped)
     if (sql.empty() || sql.find("WITHOUT ROWID") != std::string::npos) return;
-    connection.exec("CREATE TABLE lumo_reply_rebuilt " LUMO_REPLY_TABLE ";"
-                    "INSERT INTO lumo_reply_rebuilt SELECT client_id, retention_id, expires_ms, created_ms, reply,"
-                    " user_name, request_type FROM lumo_reply;"
-                    "DROP TABLE lumo_reply;"
-                    "ALTER TABLE lumo_reply_rebuilt RENAME TO lumo_reply;");
+    const std::string rebuild = std::string("CREATE TABLE lumo_reply_rebuilt " LUMO_REPLY_TABLE ";"
+                                            "INSERT INTO lumo_reply_rebuilt SELECT ") +
+                                kReplyColumnList +
+                                " FROM lumo_reply;"
+                                "DROP TABLE lumo_reply;"
+                                "ALTER TABLE lumo_reply_rebuilt RENAME TO lumo_reply;";
+    connection.exec(rebuild.c_str());
 }
 
 std::string utf8(const SWCharString& s) { return utf16ToUtf8(s.str()); }
@@ -86,6 +88,19 @@ void bindComment(SqliteConnection::Statement& statement, int first, const Commen
     statement.bind(first + kCommentTextColumns, c.creationTimestamp);
     statement.bind(first + kCommentTextColumns + 1, c.lastModifiedTimestamp);
     statement.bind(first + kCommentTextColumns + 2, int64_t(c.hidden ? 1 : 0));
+}
+
+// Binds a reply row, its reply text apart, to parameters 1 .. 7 in the order
+// of kReplyColumnList.
+void bindReply(SqliteConnection::Statement& statement, const ReplyRecord& row, const std::u16string& reply)
+{
+    statement.bind(1, hexClientId(row.key.clientId));
+    statement.bind(2, int64_t(row.key.retentionId));
+    statement.bind(3, row.expiresMs);
+    statement.bind(4, row.createdMs);
+    statement.bind(5, utf16ToUtf8(reply));
+    statement.bind(6, utf8(row.userName));
+    statement.bind(7, int64_t(row.requestType));
 }
 
 ReplyRecord readReplyRow(const SqliteConnection::Statement& row)
@@ -181,17 +196,10 @@ public:
     {
         if (!m_claim || m_claim->key.clientId != key.clientId || m_claim->key.retentionId != key.retentionId)
             throw StoreError("reply to record was not claimed");
-        SqliteConnection::Statement insert(
-            *m_connection,
-            "INSERT INTO lumo_reply (client_id, retention_id, expires_ms, created_ms, reply, user_name, request_type)"
-            " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-        insert.bind(1, hexClientId(key.clientId));
-        insert.bind(2, int64_t(key.retentionId));
-        insert.bind(3, m_claim->expiresMs);
-        insert.bind(4, m_claim->createdMs);
-        insert.bind(5, utf16ToUtf8(reply));
-        insert.bind(6, utf8(m_claim->userName));
-        insert.bind(7, int64_t(m_claim->requestType));
+        static const std::string sql =
+            std::string("INSERT INTO lumo_reply (") + kReplyColumnList + ") VALUES (" + placeholders(1, 7) + ")";
+        SqliteConnection::Statement insert(*m_connection, sql);
+        bindReply(insert, *m_claim, reply);
         m_claim.reset();
         insert.step();
     }
@@ -316,15 +324,9 @@ public:
     bool restoreReply(const ReplyRecord& reply) override
     {
         static const std::string sql =
-            std::string("INSERT OR IGNORE INTO lumo_reply (") + kReplyColumnList + ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+            std::string("INSERT OR IGNORE INTO lumo_reply (") + kReplyColumnList + ") VALUES (" + placeholders(1, 7) + ")";
         SqliteConnection::Statement insert(*m_connection, sql);
-        insert.bind(1, hexClientId(reply.key.clientId));
-        insert.bind(2, int64_t(reply.key.retentionId));
-        insert.bind(3, reply.expiresMs);
-        insert.bind(4, reply.createdMs);
-        insert.bind(5, utf16ToUtf8(reply.reply));
-        insert.bind(6, utf16ToUtf8(reply.userName.str()));
-        insert.bind(7, int64_t(reply.requestType));
+        bindReply(insert, reply, reply.reply);
         insert.step();
         return m_connection->changes() == 1;
     }

@@ -22,9 +22,10 @@
 // the server tests start theirs: fsync off).  Every
 // server is started here, reached by IOR, and stopped by its process id.
 // Goals, for both SQLite configurations: at least 12,000 adds per second
-// from one client thread and 20,000 from four, one add at most 2.5 echoes.  The figures follow the
-// table; the program exits with 1 when a goal is missed.  --short: a moment
-// of each, no goal checked (bench/support/BenchGoals.h).
+// from one client thread and 20,000 from four, one add at most 2.5 echoes.
+// The figures follow the table; the program exits with 1 when a goal is
+// missed.  --short: a moment of each, no goal checked
+// (bench/support/BenchGoals.h).
 #include <benchmark/benchmark.h>
 #include <signal.h>
 
