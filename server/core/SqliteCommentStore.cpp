@@ -16,9 +16,11 @@ namespace {
     " created_ms INTEGER NOT NULL, reply TEXT NOT NULL, user_name TEXT NOT NULL DEFAULT '',"  \
     " request_type INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (client_id, retention_id)) WITHOUT ROWID"
 
+// Comment ids are not AUTOINCREMENT: that rewrites its sqlite_sequence row,
+// one more page in every add's commit.  See kRetiredIds.
 const char kSchema[] =
     "CREATE TABLE IF NOT EXISTS lumo_comment ("
-    " comment_id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " comment_id INTEGER PRIMARY KEY,"
     " source_cuid TEXT NOT NULL, owner_cuid TEXT NOT NULL, text TEXT NOT NULL, user_name TEXT NOT NULL,"
     " last_modified_user_cuid TEXT NOT NULL, last_modified_user_name TEXT NOT NULL,"
     " logical_report_id TEXT NOT NULL, context_common TEXT NOT NULL, app_name TEXT NOT NULL,"
@@ -28,6 +30,43 @@ const char kSchema[] =
     " hidden INTEGER NOT NULL);"
     "CREATE INDEX IF NOT EXISTS lumo_comment_source ON lumo_comment (source_cuid, comment_id);"
     "CREATE TABLE IF NOT EXISTS lumo_reply " LUMO_REPLY_TABLE ";";
+
+// No comment id is handed out twice.  lumo_meta keeps the highest id ever
+// deleted ("retired_comment_id"), raised by a trigger so that any delete
+// counts, whoever runs it, and an add takes the id after the higher of it and
+// the highest id in the table (kNextCommentId).  A file of the earlier layout
+// (AUTOINCREMENT) starts from its sqlite_sequence, which SQLite goes on
+// keeping for it.  A server of an earlier version must not serve a file of
+// this layout: it lets SQLite take the highest id plus one.
+const char kRetiredIds[] =
+    "CREATE TABLE IF NOT EXISTS lumo_meta (name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;"
+    "CREATE TRIGGER IF NOT EXISTS lumo_comment_retired AFTER DELETE ON lumo_comment BEGIN"
+    " UPDATE lumo_meta SET value = OLD.comment_id WHERE name = 'retired_comment_id' AND value < OLD.comment_id;"
+    " END;";
+
+const char kNextCommentId[] =
+    "MAX(IFNULL((SELECT MAX(comment_id) FROM lumo_comment), 0),"
+    " IFNULL((SELECT value FROM lumo_meta WHERE name = 'retired_comment_id'), 0)) + 1";
+
+void keepRetiredIds(SqliteConnection& connection)
+{
+    connection.exec(kRetiredIds);
+    int64_t retired = 0;
+    bool sequence = false;
+    {
+        SqliteConnection::Statement present(connection,
+                                            "SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'");
+        sequence = present.step() && present.int64(0) > 0;
+    }
+    if (sequence) {
+        SqliteConnection::Statement seq(connection, "SELECT seq FROM sqlite_sequence WHERE name = 'lumo_comment'");
+        if (seq.step()) retired = seq.int64(0);
+    }
+    SqliteConnection::Statement insert(
+        connection, "INSERT OR IGNORE INTO lumo_meta (name, value) VALUES ('retired_comment_id', ?1)");
+    insert.bind(1, retired);
+    insert.step();
+}
 
 // Columns added to lumo_reply since its first layout, each with the statement
 // that adds it to an older database.
@@ -206,9 +245,9 @@ public:
 
     int32_t insertComment(const CommentRecord& comment) override
     {
-        static const std::string sql = std::string("INSERT INTO lumo_comment (") + kCommentTextColumnList +
-                                       ", creation_ts, last_modified_ts, hidden) VALUES (" +
-                                       placeholders(1, kCommentTextColumns + 3) + ")";
+        static const std::string sql = std::string("INSERT INTO lumo_comment (comment_id, ") +
+                                       kCommentTextColumnList + ", creation_ts, last_modified_ts, hidden) VALUES (" +
+                                       kNextCommentId + ", " + placeholders(1, kCommentTextColumns + 3) + ")";
         SqliteConnection::Statement insert(*m_connection, sql);
         bindComment(insert, 1, comment);
         insert.step();
@@ -331,15 +370,8 @@ public:
         return m_connection->changes() == 1;
     }
 
-    void continueIdsAfterHighest() override
-    {
-        // AUTOINCREMENT keeps the highest id ever handed out in sqlite_sequence.
-        m_connection->exec(
-            "INSERT OR IGNORE INTO sqlite_sequence (name, seq) SELECT 'lumo_comment', 0"
-            " WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = 'lumo_comment');"
-            "UPDATE sqlite_sequence SET seq = MAX(seq, (SELECT IFNULL(MAX(comment_id), 0) FROM lumo_comment))"
-            " WHERE name = 'lumo_comment'");
-    }
+    // An add already takes an id above the highest stored one.
+    void continueIdsAfterHighest() override {}
 
     StoreCounts counts() override
     {
@@ -403,10 +435,12 @@ SqliteCommentStore::SqliteCommentStore(const std::string& path, int busyTimeoutM
             connection->exec(kSchema);
         else
             SqliteConnection::Statement(*connection, kCountsQuery).step();  // raises without the tables
-        // A store of an older layout gets the newer reply columns, also when
-        // it is only read from (as any server's start would give them).
+        // A store of an older layout gets the newer reply columns and the
+        // record of retired ids, also when it is only read from (as any
+        // server's start would give them).
         migrateReplyTable(*connection);
         rebuildReplyTable(*connection);
+        keepRetiredIds(*connection);
         connection->exec("COMMIT");
     } catch (...) {
         try {

@@ -224,6 +224,15 @@ TEST_P(ServerOps, ModifyAndDeleteOfAnAbsentCommentAre404AndChangeNothing)
     EXPECT_EQ(answer(getRequest(m_token, "\"sourceCUID\":\"n\"")),
               "{\"statusCode\":0,\"description\":\"success\",\"responseType\":2,\"comments\":[]}");
     EXPECT_EQ(call(idRequest(4, m_token, id, "n")).statusCode, 404);
+
+    // The deleted id was the highest: it is not handed out again, nor after
+    // the next one is deleted too and the store opened afresh.
+    EXPECT_EQ(add("n", "next"), id + 1);
+    EXPECT_EQ(call(idRequest(4, m_token, id + 1, "n")).statusCode, 0);
+    m_processor.reset();
+    m_store = GetParam()->open(m_location);
+    m_processor = makeProcessor(*m_store);
+    EXPECT_EQ(add("n", "after reopening"), id + 2);
 }
 
 TEST_P(ServerOps, HideIsAllOrNothingAndHiddenCommentsAreOnlyListedOnRequest)

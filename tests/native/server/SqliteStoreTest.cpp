@@ -61,5 +61,54 @@ TEST(ServerSqliteStore, TheWalStaysBoundedUnderAStreamOfCommits)
     EXPECT_LT(wal.st_size / frameBytes, 8000);
 }
 
+int32_t addComment(lumo_server::CommentStore& store)
+{
+    auto transaction = store.beginWrite();
+    lumo_server::CommentRecord comment;
+    comment.sourceCUID = SWCharString(u"d");
+    const int32_t id = transaction->insertComment(comment);
+    transaction->commit();
+    return id;
+}
+
+// A file of the earlier layout, whose ids came from AUTOINCREMENT: ids 1 to 3
+// were handed out and 3 deleted, which only sqlite_sequence remembers.  The
+// store's first add takes 4, and a delete by someone else (a shell) counts
+// as well.
+TEST(ServerSqliteStore, AFileOfTheEarlierLayoutNeverHandsOutADeletedIdAgain)
+{
+    TempDir dir;
+    const std::string current = dir.file("current.sqlite"), earlier = dir.file("earlier.sqlite");
+    { lumo_server::SqliteCommentStore made(current); }
+    std::string schema;
+    int64_t columns = 0;
+    {
+        lumo_server::SqliteConnection connection(current, 1000);
+        lumo_server::SqliteConnection::Statement objects(
+            connection, "SELECT sql FROM sqlite_master WHERE name IN ('lumo_comment', 'lumo_comment_source',"
+                        " 'lumo_reply') ORDER BY rowid");
+        while (objects.step()) schema += objects.text(0) + ";";
+        lumo_server::SqliteConnection::Statement count(connection,
+                                                       "SELECT count(*) FROM pragma_table_info('lumo_comment')");
+        ASSERT_TRUE(count.step());
+        columns = count.int64(0);
+    }
+    const std::string key = "comment_id INTEGER PRIMARY KEY";
+    const auto at = schema.find(key);
+    ASSERT_NE(at, std::string::npos) << schema;
+    schema.insert(at + key.size(), " AUTOINCREMENT");
+    for (int id = 1; id <= 3; ++id) {
+        schema += "INSERT INTO lumo_comment VALUES (" + std::to_string(id);
+        for (int64_t c = 1; c < columns; ++c) schema += ", 0";
+        schema += ");";
+    }
+    lumo_server::SqliteConnection(earlier, 1000).exec((schema + "DELETE FROM lumo_comment WHERE comment_id = 3").c_str());
+
+    lumo_server::SqliteCommentStore store(earlier);
+    EXPECT_EQ(addComment(store), 4);
+    lumo_server::SqliteConnection(earlier, 1000).exec("DELETE FROM lumo_comment WHERE comment_id = 4");
+    EXPECT_EQ(addComment(store), 5);
+}
+
 }  // namespace
 }  // namespace server_test
