@@ -25,8 +25,10 @@
 // transaction per request, run at once on the caller's thread.
 #pragma once
 
+#include <sched.h>
 #include <semaphore.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <deque>
@@ -64,21 +66,37 @@ public:
     std::size_t waiting();
 
 private:
-    // A POSIX semaphore: its post may be the last thing done to it before
-    // the waiter returns and destroys it.
+    // Wakes one waiting thread.  The waiter first gives its processor to
+    // other threads for a moment (kYieldFor) and only then sleeps on a POSIX
+    // semaphore: most waits end with the commit under way, and a sleeping
+    // thread can leave its processor idle, which (on a virtual machine
+    // especially) is slow to wake again.  The post may be the last thing done
+    // to it before the waiter returns and destroys it: the state's exchange,
+    // or sem_post to a waiter asleep on it.
     class Wakeup {
     public:
+        static constexpr std::chrono::microseconds kYieldFor{150};
+
         Wakeup() { sem_init(&m_semaphore, 0, 0); }
         ~Wakeup() { sem_destroy(&m_semaphore); }
         Wakeup(const Wakeup&) = delete;
         Wakeup& operator=(const Wakeup&) = delete;
-        void post() { sem_post(&m_semaphore); }
+        void post()
+        {
+            if (m_state.exchange(kPosted) == kAsleep) sem_post(&m_semaphore);
+        }
         void wait()
         {
-            while (sem_wait(&m_semaphore) != 0) continue;  // EINTR
+            const auto until = std::chrono::steady_clock::now() + kYieldFor;
+            while (m_state.load() != kPosted && std::chrono::steady_clock::now() < until) sched_yield();
+            int expected = kWaiting;
+            if (m_state.compare_exchange_strong(expected, kAsleep))
+                while (sem_wait(&m_semaphore) != 0) continue;  // EINTR
         }
 
     private:
+        enum : int { kWaiting, kAsleep, kPosted };
+        std::atomic<int> m_state{kWaiting};
         sem_t m_semaphore;
     };
 
