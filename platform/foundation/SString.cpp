@@ -37,13 +37,36 @@ void appendUtf16(std::u16string& out, char32_t cp)
 bool isHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// Loops in blocks of a fixed count: the compiler turns a block into vector
+// instructions at -O2, which it does not do for a loop of unknown length.
+constexpr std::size_t kBlock = 8;
+
+// The end of the run of ASCII units that starts at from.
+std::size_t asciiRunEnd(const std::u16string& text, std::size_t from)
+{
+    const char16_t* t = text.data();
+    std::size_t i = from;
+    for (; i + kBlock <= text.size(); i += kBlock) {
+        char16_t any = 0;
+        for (std::size_t k = 0; k < kBlock; ++k) any |= t[i + k];
+        if (any >= 0x80) break;
+    }
+    while (i < text.size() && t[i] < 0x80) ++i;
+    return i;
+}
+
 // Appends text[from, to), all ASCII, a byte each.
 void appendAscii(std::string& out, const std::u16string& text, std::size_t from, std::size_t to)
 {
     const std::size_t at = out.size();
     out.resize(at + (to - from));
     char* p = &out[at];
-    for (std::size_t i = from; i < to; ++i) *p++ = static_cast<char>(text[i]);
+    const char16_t* t = text.data() + from;
+    const std::size_t count = to - from;
+    std::size_t i = 0;
+    for (; i + kBlock <= count; i += kBlock)
+        for (std::size_t k = 0; k < kBlock; ++k) p[i + k] = static_cast<char>(t[i + k]);
+    for (; i < count; ++i) p[i] = static_cast<char>(t[i]);
 }
 
 }  // namespace
@@ -54,8 +77,7 @@ std::string lumoUtf16ToUtf8(const std::u16string& text)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         // Runs of ASCII, most of any text here, go over without per-byte appends.
-        std::size_t run = i;
-        while (run < text.size() && text[run] < 0x80) ++run;
+        const std::size_t run = asciiRunEnd(text, i);
         if (run > i) {
             appendAscii(out, text, i, run);
             if (run == text.size()) break;

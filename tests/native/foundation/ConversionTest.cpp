@@ -41,5 +41,12 @@ TEST(Utf16ToUtf8, AsciiRunsAndOtherUnitsInEveryPosition)
         {u"\xDD1Ey", "\xEF\xBF\xBDy"},           // a low surrogate first
         {u"a\xD834\xD834\xDD1E" u"b", "a\xEF\xBF\xBD\xF0\x9D\x84\x9E" "b"},
     };
-    for (const auto& c : cases) EXPECT_EQ(lumoUtf16ToUtf8(c.utf16), c.utf8) << lumoUtf16ToUtf8(c.utf16);
+    // ASCII around each case moves it across the bulk copy's blocks of 8.
+    for (const auto& c : cases)
+        for (const std::size_t pad : {0, 1, 7, 8, 9, 16, 17}) {
+            const std::u16string before(pad, u'<'), after(pad + 3, u'>');
+            EXPECT_EQ(lumoUtf16ToUtf8(before + c.utf16 + after),
+                      std::string(pad, '<') + c.utf8 + std::string(pad + 3, '>'))
+                << lumoUtf16ToUtf8(c.utf16) << " after " << pad;
+        }
 }

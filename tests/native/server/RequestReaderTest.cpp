@@ -6,6 +6,7 @@
 #include "model/JsonSupport.h"
 #include "server/core/RequestReader.h"
 #include "server/core/ResponseWriter.h"
+#include "server/core/Utf16Text.h"
 #include "tests/native/server/support/ServerTestKit.h"
 
 using lumo_server::CommentaryRequest;
@@ -138,6 +139,27 @@ TEST(ServerReader, RejectsEveryMalformedOrMistypedRequest)
         EXPECT_EQ(result.error.description.toUtf8(), c.description) << u8(c.text);
     }
     EXPECT_EQ(lumo_json::assertionCount(), assertionsBefore);
+}
+
+// Texts are stored only without a NUL or a lone surrogate, wherever it
+// stands (the check runs in blocks of 8 units).
+TEST(ServerReader, StorableTextHasNoNulOrLoneSurrogateAnywhere)
+{
+    const struct {
+        std::u16string units;
+        bool storable;
+    } cases[] = {
+        {std::u16string(1, u'\0'), false}, {u"\xD800", false}, {u"\xDBFF" u"x", false},
+        {u"\xDC00", false},               {u"\xDFFF\xD800", false}, {u"\xD834\xDD1E", true},
+        {u"\xFFFF\xE000\xD7FF", true},
+    };
+    for (const auto& c : cases)
+        for (std::size_t at = 0; at <= 20; ++at) {
+            std::u16string text(20, u'a');
+            text.insert(at, c.units);
+            EXPECT_EQ(lumo_server::isStorableUtf16(text.data(), text.size()), c.storable) << at;
+        }
+    EXPECT_TRUE(lumo_server::isStorableUtf16(nullptr, 0));
 }
 
 TEST(ServerReader, DeepNestingCostsNoStack)

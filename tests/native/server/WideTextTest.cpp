@@ -13,12 +13,15 @@ TEST(ServerWideText, UnitsAboveSixteenBitsRefuseTheText)
     EXPECT_TRUE(lumo_server::corbaWideToUtf16(units, out));
     EXPECT_EQ(out, std::u16string(u"a\u20AC\xD834\xDD1E"));
 
-    for (const CORBA::WChar wide : { CORBA::WChar(0x10000), CORBA::WChar(-1) }) {
-        const CORBA::WChar refused[] = { L'a', wide, L'b', 0 };
-        out = u"stale";
-        EXPECT_FALSE(lumo_server::corbaWideToUtf16(refused, out));
-        EXPECT_EQ(out, u"");
-    }
+    // Each position of a 21-unit text, in and after the blocks of 8.
+    for (const CORBA::WChar wide : { CORBA::WChar(0x10000), CORBA::WChar(-1) })
+        for (std::size_t at = 0; at < 21; ++at) {
+            std::wstring refused(21, L'a');
+            refused[at] = wide;
+            out = u"stale";
+            EXPECT_FALSE(lumo_server::corbaWideToUtf16(refused.c_str(), out)) << at;
+            EXPECT_EQ(out, u"");
+        }
     out = u"stale";
     EXPECT_TRUE(lumo_server::corbaWideToUtf16(nullptr, out));
     EXPECT_EQ(out, u"");
