@@ -28,9 +28,9 @@ SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs, b
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
     try {
         // A new file gets 2 KiB pages.  An add changes a few pages whatever
-        // their size (the comment's row, its index entry, the reply row, the
-        // id sequence), so its commit writes and checksums about half the
-        // bytes it would with 4 KiB pages.  An existing file keeps its page size.
+        // their size (the comment's row, its index entry, the reply row), so
+        // its commit writes and checksums about half the bytes it would with
+        // 4 KiB pages.  An existing file keeps its page size.
         exec("PRAGMA page_size=2048");
         // WAL with synchronous=NORMAL: a commit survives a killed process (the
         // WAL is in the operating system's hands), not a power cut.

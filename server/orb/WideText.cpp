@@ -22,18 +22,15 @@ bool corbaWideToUtf16(const CORBA::WChar* text, std::u16string& out)
     char16_t* to = out.data();
     // Converts and checks in one pass.
     uint32_t above = 0;
+    const auto convert = [&](std::size_t at) {
+        const auto unit = static_cast<uint32_t>(text[at]);
+        above |= unit & 0xFFFF0000u;
+        to[at] = static_cast<char16_t>(unit);
+    };
     std::size_t i = 0;
     for (; i + kBlock <= length; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) {
-            const auto unit = static_cast<uint32_t>(text[i + k]);
-            above |= unit & 0xFFFF0000u;
-            to[i + k] = static_cast<char16_t>(unit);
-        }
-    for (; i < length; ++i) {
-        const auto unit = static_cast<uint32_t>(text[i]);
-        above |= unit & 0xFFFF0000u;
-        to[i] = static_cast<char16_t>(unit);
-    }
+        for (std::size_t k = 0; k < kBlock; ++k) convert(i + k);
+    for (; i < length; ++i) convert(i);
     if (above == 0) return true;
     out.clear();
     return false;

@@ -102,11 +102,11 @@ TEST(ServerSqliteStore, AFileOfTheEarlierLayoutNeverHandsOutADeletedIdAgain)
         for (int64_t c = 1; c < columns; ++c) schema += ", 0";
         schema += ");";
     }
-    lumo_server::SqliteConnection(earlier, 1000).exec((schema + "DELETE FROM lumo_comment WHERE comment_id = 3").c_str());
+    g_sqlite.exec(earlier, schema + "DELETE FROM lumo_comment WHERE comment_id = 3");
 
     lumo_server::SqliteCommentStore store(earlier);
     EXPECT_EQ(addComment(store), 4);
-    lumo_server::SqliteConnection(earlier, 1000).exec("DELETE FROM lumo_comment WHERE comment_id = 4");
+    g_sqlite.exec(earlier, "DELETE FROM lumo_comment WHERE comment_id = 4");
     EXPECT_EQ(addComment(store), 5);
 }
 
