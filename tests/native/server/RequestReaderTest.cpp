@@ -111,6 +111,12 @@ TEST(ServerReader, RejectsEveryMalformedOrMistypedRequest)
         {u16(add + "{\"hidden\":1}}"), "CMNTRY 103", "Wrong type of member: comment.hidden"},
         {u16(add + "{\"creationtimestamp\":1.5}}"), "CMNTRY 103", "Wrong type of member: comment.creationtimestamp"},
         {u16(add + "{\"text\":\"a\",\"text\":\"b\"}}"), "CMNTRY 104", "Duplicate member: comment.text"},
+        // A comment's errors come in the order of its keys, not of its members.
+        {u16(add + "{\"hidden\":0,\"text\":\"a\",\"text\":\"b\"}}"), "CMNTRY 104", "Duplicate member: comment.text"},
+        {u16(add + "{\"hidden\":true,\"hidden\":true,\"optionKey3\":1}}"), "CMNTRY 103",
+         "Wrong type of member: comment.optionKey3"},
+        {u16(add + "{\"creationtimestamp\":1,\"creationtimestamp\":2}}"), "CMNTRY 104",
+         "Duplicate member: comment.creationtimestamp"},
         {withUnit(add + "{\"appName\":\"a", 0xD800, "\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.appName"},
         {withUnit(add + "{\"appName\":\"a", 0xDC00, "b\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.appName"},
         {u16(add + "{\"optionKey4\":\"a\\u0000\"}}"), "CMNTRY 106", "Ill-formed text in member: comment.optionKey4"},
