@@ -72,11 +72,14 @@ std::u16string text(const StringBuffer& buffer)
 
 const SWCharString kSuccess(u"success");
 
+// The buffer starts large enough for a reply with one comment.
+constexpr std::size_t kFirstCapacityBytes = 2048;
+
 // One response object: what writeMembers writes, in braces, as text.
 template <class WriteMembers>
 std::u16string writeObject(const WriteMembers& writeMembers)
 {
-    StringBuffer buffer;
+    StringBuffer buffer(nullptr, kFirstCapacityBytes);
     Writer w(buffer);
     w.StartObject();
     writeMembers(w);

@@ -140,6 +140,11 @@ void SqliteConnection::Statement::bind(int index, const std::string& utf8)
 
 void SqliteConnection::Statement::bind(int index, std::string&& utf8)
 {
+    // Most of a comment's sixteen texts are empty: nothing to keep.
+    if (utf8.empty()) {
+        if (sqlite3_bind_text(m_statement, index, "", 0, SQLITE_STATIC) != SQLITE_OK) m_connection.raise("SQLite bind");
+        return;
+    }
     const std::string& kept = m_texts.emplace_back(std::move(utf8));
     if (sqlite3_bind_text(m_statement, index, kept.data(), static_cast<int>(kept.size()), SQLITE_STATIC) != SQLITE_OK)
         m_connection.raise("SQLite bind");
