@@ -91,19 +91,20 @@ std::u16string withLoneHighSurrogateEscapesAsLow(const char16_t* text, std::size
     return copy;
 }
 
-// The values of a list of keys among an object's members, found in one
-// pass: a comment has twenty keys, and a scan of its members for each of
-// them was a quarter of reading an add.  get(i) is keys[i]'s value, or null
-// when absent, and raises a key that occurs twice when it is asked for, so
-// that errors come in the keys' order as they would with a scan per key.
-template <std::size_t N>
+// The values of a list of keys (entries[i].key) among an object's members,
+// found in one pass: a comment has twenty keys, and a scan of its members
+// for each of them was a quarter of reading an add.  get(i) is the value of
+// entries[i].key, or null when absent, and raises a key that occurs twice
+// when it is asked for, so that errors come in the keys' order as they would
+// with a scan per key.
+template <class Entry, std::size_t N>
 class MemberTable {
 public:
-    MemberTable(const Value& object, const Key (&keys)[N]) : m_keys(keys)
+    MemberTable(const Value& object, const Entry (&entries)[N]) : m_entries(entries)
     {
         for (auto m = object.MemberBegin(); m != object.MemberEnd(); ++m) {
             for (std::size_t i = 0; i < N; ++i) {
-                if (!nameIs(m->name, keys[i])) continue;
+                if (!nameIs(m->name, entries[i].key)) continue;
                 if (m_found[i])
                     m_duplicated[i] = true;
                 else
@@ -115,12 +116,12 @@ public:
 
     const Value* get(std::size_t i, const std::string& prefix) const
     {
-        if (m_duplicated[i]) fail(ErrorKind::DuplicateMember, join(prefix, m_keys[i].narrow));
+        if (m_duplicated[i]) fail(ErrorKind::DuplicateMember, join(prefix, m_entries[i].key.narrow));
         return m_found[i];
     }
 
 private:
-    const Key (&m_keys)[N];
+    const Entry (&m_entries)[N];
     const Value* m_found[N] = {};
     bool m_duplicated[N] = {};
 };
@@ -189,42 +190,43 @@ public:
     void readComment(const Value& object, CommentRecord& comment) const
     {
         static const std::string prefix = "comment";
-        static SWCharString CommentRecord::*const texts[] = {
-            &CommentRecord::sourceCUID,     &CommentRecord::ownerCUID,
-            &CommentRecord::text,           &CommentRecord::logicalReportId,
-            &CommentRecord::contextCommon,  &CommentRecord::appName,
-            &CommentRecord::appContext,     &CommentRecord::appDatapath,
-            &CommentRecord::connecXion,     &CommentRecord::optionKey1,
-            &CommentRecord::optionKey2,     &CommentRecord::optionKey3,
-            &CommentRecord::optionKey4,     &CommentRecord::userName,
-            &CommentRecord::lastModifiedUserCuid, &CommentRecord::lastModifiedUserName,
+        struct Member {
+            Key key;
+            SWCharString CommentRecord::*text;  // null: not a text (the last four)
         };
-        static const Key keys[] = {
-            LUMO_KEY("sourceCUID"),    LUMO_KEY("ownerCUID"),
-            LUMO_KEY("text"),          LUMO_KEY("logicalReportId"),
-            LUMO_KEY("contextCommon"), LUMO_KEY("appName"),
-            LUMO_KEY("appContext"),    LUMO_KEY("appDatapath"),
-            LUMO_KEY("connecXion"),    LUMO_KEY("optionKey1"),
-            LUMO_KEY("optionKey2"),    LUMO_KEY("optionKey3"),
-            LUMO_KEY("optionKey4"),    LUMO_KEY("userName"),
-            LUMO_KEY("lastModifiedUserCuid"), LUMO_KEY("lastModifiedUserName"),
-            LUMO_KEY("commentId"),     LUMO_KEY("hidden"),
-            LUMO_KEY("lastmodifiedtimestamp"), LUMO_KEY("creationtimestamp"),
+        static const Member members[] = {
+            {LUMO_KEY("sourceCUID"), &CommentRecord::sourceCUID},
+            {LUMO_KEY("ownerCUID"), &CommentRecord::ownerCUID},
+            {LUMO_KEY("text"), &CommentRecord::text},
+            {LUMO_KEY("logicalReportId"), &CommentRecord::logicalReportId},
+            {LUMO_KEY("contextCommon"), &CommentRecord::contextCommon},
+            {LUMO_KEY("appName"), &CommentRecord::appName},
+            {LUMO_KEY("appContext"), &CommentRecord::appContext},
+            {LUMO_KEY("appDatapath"), &CommentRecord::appDatapath},
+            {LUMO_KEY("connecXion"), &CommentRecord::connecXion},
+            {LUMO_KEY("optionKey1"), &CommentRecord::optionKey1},
+            {LUMO_KEY("optionKey2"), &CommentRecord::optionKey2},
+            {LUMO_KEY("optionKey3"), &CommentRecord::optionKey3},
+            {LUMO_KEY("optionKey4"), &CommentRecord::optionKey4},
+            {LUMO_KEY("userName"), &CommentRecord::userName},
+            {LUMO_KEY("lastModifiedUserCuid"), &CommentRecord::lastModifiedUserCuid},
+            {LUMO_KEY("lastModifiedUserName"), &CommentRecord::lastModifiedUserName},
+            {LUMO_KEY("commentId"), nullptr},
+            {LUMO_KEY("hidden"), nullptr},
+            {LUMO_KEY("lastmodifiedtimestamp"), nullptr},
+            {LUMO_KEY("creationtimestamp"), nullptr},
         };
-        constexpr std::size_t kTexts = std::size(texts);
-        static_assert(std::size(keys) == kTexts + 4);
-        const MemberTable<std::size(keys)> members(object, keys);
+        constexpr std::size_t kTexts = std::size(members) - 4;
+        const MemberTable<Member, std::size(members)> found(object, members);
         for (std::size_t i = 0; i < kTexts; ++i) {
-            if (const Value* value = members.get(i, prefix))
-                comment.*texts[i] = readMemberString(*value, prefix, keys[i]);
+            if (const Value* value = found.get(i, prefix))
+                comment.*members[i].text = readMemberString(*value, prefix, members[i].key);
         }
-        if (const Value* value = members.get(kTexts, prefix))
-            comment.commentId = readInt(*value, "comment.commentId");
-        if (const Value* value = members.get(kTexts + 1, prefix))
-            comment.hidden = readBool(*value, "comment.hidden");
-        if (const Value* value = members.get(kTexts + 2, prefix))
+        if (const Value* value = found.get(kTexts, prefix)) comment.commentId = readInt(*value, "comment.commentId");
+        if (const Value* value = found.get(kTexts + 1, prefix)) comment.hidden = readBool(*value, "comment.hidden");
+        if (const Value* value = found.get(kTexts + 2, prefix))
             comment.lastModifiedTimestamp = readInt64(*value, "comment.lastmodifiedtimestamp");
-        if (const Value* value = members.get(kTexts + 3, prefix))
+        if (const Value* value = found.get(kTexts + 3, prefix))
             comment.creationTimestamp = readInt64(*value, "comment.creationtimestamp");
     }
 
