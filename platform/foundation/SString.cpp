@@ -1,4 +1,5 @@
 #include "SString.h"
+#include "SUnitBlocks.h"
 
 namespace {
 
@@ -37,18 +38,14 @@ void appendUtf16(std::u16string& out, char32_t cp)
 bool isHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-// Loops in blocks of a fixed count: the compiler turns a block into vector
-// instructions at -O2, which it does not do for a loop of unknown length.
-constexpr std::size_t kBlock = 8;
-
 // The end of the run of ASCII units that starts at from.
 std::size_t asciiRunEnd(const std::u16string& text, std::size_t from)
 {
     const char16_t* t = text.data();
     std::size_t i = from;
-    for (; i + kBlock <= text.size(); i += kBlock) {
+    for (; i + lumo_detail::kUnitBlock <= text.size(); i += lumo_detail::kUnitBlock) {
         char16_t any = 0;
-        for (std::size_t k = 0; k < kBlock; ++k) any |= t[i + k];
+        for (std::size_t k = 0; k < lumo_detail::kUnitBlock; ++k) any |= t[i + k];
         if (any >= 0x80) break;
     }
     while (i < text.size() && t[i] < 0x80) ++i;
@@ -62,11 +59,7 @@ void appendAscii(std::string& out, const std::u16string& text, std::size_t from,
     out.resize(at + (to - from));
     char* p = &out[at];
     const char16_t* t = text.data() + from;
-    const std::size_t count = to - from;
-    std::size_t i = 0;
-    for (; i + kBlock <= count; i += kBlock)
-        for (std::size_t k = 0; k < kBlock; ++k) p[i + k] = static_cast<char>(t[i + k]);
-    for (; i < count; ++i) p[i] = static_cast<char>(t[i]);
+    lumo_detail::forEachUnitInBlocks(to - from, [&](std::size_t i) { p[i] = static_cast<char>(t[i]); });
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ void rebuildReplyTable(SqliteConnection& connection)
     connection.exec(rebuild.c_str());
 }
 
-std::string utf8(const SWCharString& s) { return s.isEmpty() ? std::string() : utf16ToUtf8(s.str()); }
+std::string utf8(const SWCharString& s) { return utf16ToUtf8(s.str()); }
 
 CommentRecord readRow(const SqliteConnection::Statement& row)
 {

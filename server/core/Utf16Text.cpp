@@ -1,19 +1,18 @@
 #include "server/core/Utf16Text.h"
 
 #include "platform/foundation/SString.h"
+#include "platform/foundation/SUnitBlocks.h"
 
 namespace lumo_server {
 
 namespace {
 
-// A block of units is checked at once (the compiler vectorizes a loop of a
-// fixed count at -O2, not one of unknown length).
-constexpr std::size_t kBlock = 8;
+using lumo_detail::kUnitBlock;
 
 bool hasNulOrSurrogate(const char16_t* block)
 {
     unsigned found = 0;
-    for (std::size_t k = 0; k < kBlock; ++k) found |= (block[k] == 0) | ((block[k] & 0xF800) == 0xD800);
+    for (std::size_t k = 0; k < kUnitBlock; ++k) found |= (block[k] == 0) | ((block[k] & 0xF800) == 0xD800);
     return found != 0;
 }
 
@@ -23,7 +22,7 @@ bool isStorableUtf16(const char16_t* text, std::size_t length)
 {
     if (!text) return length == 0;
     for (std::size_t i = 0; i < length; ++i) {
-        while (i + kBlock <= length && !hasNulOrSurrogate(text + i)) i += kBlock;
+        while (i + kUnitBlock <= length && !hasNulOrSurrogate(text + i)) i += kUnitBlock;
         if (i == length) break;
         const char16_t unit = text[i];
         if (unit == 0) return false;
