@@ -93,16 +93,18 @@ class StoreTransaction {
 public:
     virtual ~StoreTransaction() = default;
 
-    // Exactly-once support.  claimReply claims the key for this transaction
-    // and returns true, or returns false when a row for the key exists
-    // (committed by another transaction, possibly of another server).  In the
-    // false case storedReply gives the row.  recordReply stores the claimed
-    // key's reply; the row exists from the claim or from the recording on,
-    // as the store's locking needs (a store whose write transactions exclude
-    // each other writes it once, when recording).
-    virtual bool claimReply(const ReplyRecord& claim) = 0;
+    // Exactly-once support.  claimReply claims the key for this transaction:
+    // Claimed, or Taken when a row for the key exists (committed by another
+    // transaction, possibly of another server, or written earlier in this
+    // one), and then storedReply gives the row.  A store whose write
+    // transactions exclude each other answers Unchecked instead: it looks
+    // for the key only when recording, since its insert looks anyway.
+    // recordReply stores the claimed key's reply and returns false when the
+    // key turns out taken (after Unchecked only); nothing is stored then.
+    enum class Claim { Claimed, Taken, Unchecked };
+    virtual Claim claimReply(const ReplyRecord& claim) = 0;
     virtual std::optional<ReplyRecord> storedReply(const ReplyKey& key) = 0;
-    virtual void recordReply(const ReplyKey& key, const std::u16string& reply) = 0;
+    virtual bool recordReply(const ReplyKey& key, const std::u16string& reply) = 0;
 
     // Inserts a comment (its commentId is ignored) and returns the new id,
     // unique across the database and greater than every id given before.

@@ -98,7 +98,7 @@ public:
         if (m_connection && m_connection->healthy()) m_store.release(std::move(m_connection));
     }
 
-    bool claimReply(const ReplyRecord& claim) override
+    Claim claimReply(const ReplyRecord& claim) override
     {
         // Waits for a concurrent transaction that inserted the same key: when
         // it commits the key is taken (no row inserted), when it rolls back
@@ -108,7 +108,7 @@ public:
             "VALUES ($1, $2, $3, $4, '', $5, $6) ON CONFLICT (client_id, retention_id) DO NOTHING",
             {hexClientId(claim.key.clientId), std::to_string(claim.key.retentionId), std::to_string(claim.expiresMs),
              std::to_string(claim.createdMs), utf8(claim.userName), std::to_string(claim.requestType)});
-        return result.affected() == 1;
+        return result.affected() == 1 ? Claim::Claimed : Claim::Taken;
     }
 
     std::optional<ReplyRecord> storedReply(const ReplyKey& key) override
@@ -128,12 +128,13 @@ public:
         return row;
     }
 
-    void recordReply(const ReplyKey& key, const std::u16string& reply) override
+    bool recordReply(const ReplyKey& key, const std::u16string& reply) override
     {
         auto result = m_connection->execParams(
             "UPDATE lumo_reply SET reply = $3 WHERE client_id = $1 AND retention_id = $2",
             {hexClientId(key.clientId), std::to_string(key.retentionId), utf16ToUtf8(reply)});
         if (result.affected() != 1) throw StoreError("reply row to record is missing");
+        return true;
     }
 
     int32_t insertComment(const CommentRecord& comment) override

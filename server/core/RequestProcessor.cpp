@@ -56,6 +56,27 @@ ReplyRecord claimOf(const ExactlyOnceKey& key, const SWCharString& user, int32_t
     return claim;
 }
 
+// Answers a request whose exactly-once key is taken from the key's row; the
+// request itself does not run (its unit is undone).  Only a purge between the
+// claim and the look-up removes the row; the key is then claimed afresh.
+GroupCommit::Verdict answerRecorded(std::optional<ReplyRecord> recorded, const CommentaryRequest& request,
+                                    const SWCharString& user, ProcessOutcome& outcome)
+{
+    if (!recorded) return GroupCommit::Verdict::Again;
+    // The key belongs to another user's or another kind of request: its
+    // reply is not handed over.
+    if (recorded->userName != user || recorded->requestType != request.requestType) {
+        outcome = errorOutcome(ServerError::make(ErrorKind::RetentionIdReused), request.requestType);
+        return GroupCommit::Verdict::Undo;
+    }
+    outcome = ProcessOutcome();
+    outcome.response = std::move(recorded->reply);
+    outcome.requestType = request.requestType;
+    outcome.replayed = true;
+    readHead(outcome.response, outcome);
+    return GroupCommit::Verdict::Undo;
+}
+
 }  // namespace
 
 RequestProcessor::RequestProcessor(CommentStore& store, ProcessorSettings settings, Clock clock)
@@ -144,37 +165,28 @@ ProcessOutcome RequestProcessor::runInTransaction(const CommentaryRequest& reque
 }
 
 // The write of one request inside its unit of a write transaction.  A request
-// that carries an exactly-once key first claims the key; when the key is
-// taken, the request is answered from the reply table (or refused) and
-// nothing runs.
+// that carries an exactly-once key claims the key; when the key is taken, the
+// request is answered from the reply table (or refused) and undone.  A claim
+// the store checks only when the reply is recorded is looked up, too, when
+// the request fails: a retry gets what its first run answered, also where
+// running it again fails (a second delete).
 GroupCommit::Verdict RequestProcessor::write(StoreTransaction& transaction, const CommentaryRequest& request,
                                              const SWCharString& user, const std::optional<ExactlyOnceKey>& key,
                                              int64_t now, ProcessOutcome& outcome)
 {
-    if (key && !transaction.claimReply(claimOf(*key, user, request.requestType, now))) {
-        std::optional<ReplyRecord> recorded = transaction.storedReply(key->key);
-        // Only a purge between the claim and the look-up removes the row;
-        // the key is then claimed afresh.
-        if (!recorded) return GroupCommit::Verdict::Again;
-        // The key belongs to another user's or another kind of request: its
-        // reply is not handed over and this request does not run.
-        if (recorded->userName != user || recorded->requestType != request.requestType) {
-            outcome = errorOutcome(ServerError::make(ErrorKind::RetentionIdReused), request.requestType);
-            return GroupCommit::Verdict::Undo;
-        }
-        outcome = ProcessOutcome();
-        outcome.response = std::move(recorded->reply);
-        outcome.requestType = request.requestType;
-        outcome.replayed = true;
-        readHead(outcome.response, outcome);
-        return GroupCommit::Verdict::Undo;
-    }
+    using Claim = StoreTransaction::Claim;
+    const Claim claim = key ? transaction.claimReply(claimOf(*key, user, request.requestType, now)) : Claim::Claimed;
+    if (claim == Claim::Taken) return answerRecorded(transaction.storedReply(key->key), request, user, outcome);
     OperationResult result = CommentOperations(transaction, m_policy).run(request, user, now);
     if (!result.ok) {
+        if (claim == Claim::Unchecked)
+            if (auto recorded = transaction.storedReply(key->key))
+                return answerRecorded(std::move(recorded), request, user, outcome);
         outcome = errorOutcome(result.error, request.requestType);
         return GroupCommit::Verdict::Undo;
     }
-    if (key) transaction.recordReply(key->key, result.response);
+    if (key && !transaction.recordReply(key->key, result.response))
+        return answerRecorded(transaction.storedReply(key->key), request, user, outcome);
     outcome = successOutcome(std::move(result.response), request.requestType);
     return GroupCommit::Verdict::Keep;
 }

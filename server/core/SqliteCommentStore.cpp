@@ -200,17 +200,13 @@ public:
     }
 
     // The write transaction holds the database's only write lock, so no one
-    // can take the key between this look-up and recordReply: the row is
-    // written once, with its reply, and a request that is undone writes none.
-    bool claimReply(const ReplyRecord& claim) override
+    // can take the key before recordReply, whose insert finds a taken key
+    // itself: the row is written once, with its reply, and a request that is
+    // undone writes none.
+    Claim claimReply(const ReplyRecord& claim) override
     {
-        SqliteConnection::Statement select(
-            *m_connection, "SELECT 1 FROM lumo_reply WHERE client_id = ?1 AND retention_id = ?2");
-        select.bind(1, hexClientId(claim.key.clientId));
-        select.bind(2, int64_t(claim.key.retentionId));
-        if (select.step()) return false;
         m_claim = claim;
-        return true;
+        return Claim::Unchecked;
     }
 
     std::optional<ReplyRecord> storedReply(const ReplyKey& key) override
@@ -231,16 +227,17 @@ public:
         return row;
     }
 
-    void recordReply(const ReplyKey& key, const std::u16string& reply) override
+    bool recordReply(const ReplyKey& key, const std::u16string& reply) override
     {
         if (!m_claim || m_claim->key.clientId != key.clientId || m_claim->key.retentionId != key.retentionId)
             throw StoreError("reply to record was not claimed");
-        static const std::string sql =
-            std::string("INSERT INTO lumo_reply (") + kReplyColumnList + ") VALUES (" + placeholders(1, 7) + ")";
+        static const std::string sql = std::string("INSERT OR IGNORE INTO lumo_reply (") + kReplyColumnList +
+                                       ") VALUES (" + placeholders(1, 7) + ")";
         SqliteConnection::Statement insert(*m_connection, sql);
         bindReply(insert, *m_claim, reply);
         m_claim.reset();
         insert.step();
+        return m_connection->changes() == 1;
     }
 
     int32_t insertComment(const CommentRecord& comment) override

@@ -113,6 +113,8 @@ TEST_P(ServerOps, AReusedRetentionKeyReplaysOnlyForTheSameUserAndKind)
         std::string text, expected;
     } cases[] = {
         {request(4, bob, commentOf("victim", ",\"commentId\":" + std::to_string(bobs))), kReused},
+        // Refused if it ran (not bob's comment): still the key's answer.
+        {request(4, bob, commentOf("victim", ",\"commentId\":" + std::to_string(alices))), kReused},
         {request(1, bob, commentOf("victim", ",\"text\":\"secret plan\"")), kReused},
         {request(3, m_token, commentOf("victim", ",\"commentId\":" + std::to_string(alices) + ",\"text\":\"x\"")),
          kReused},

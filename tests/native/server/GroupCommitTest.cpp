@@ -29,9 +29,8 @@ lumo_server::ReplyRecord claimFor(const std::string& name)
 // Claims the key and, when it was free, records a reply under it.
 bool claimAndRecord(StoreTransaction& transaction, const std::string& name)
 {
-    if (!transaction.claimReply(claimFor(name))) return false;
-    transaction.recordReply(ReplyKey{name, 1}, u"{}");
-    return true;
+    return transaction.claimReply(claimFor(name)) != StoreTransaction::Claim::Taken &&
+           transaction.recordReply(ReplyKey{name, 1}, u"{}");
 }
 
 bool stored(lumo_server::CommentStore& store, const std::string& name)
@@ -76,7 +75,7 @@ TEST(ServerGroupCommit, QueuedRequestsShareATransactionAndKeepOnlyTheirOwnOutcom
         {claim("kept", GroupCommit::Verdict::Keep), later, ""},
         // The same key again in the same transaction: taken by the unit before.
         {[&](StoreTransaction& t) {
-             keptClaimedTwice = t.claimReply(claimFor("kept"));
+             keptClaimedTwice = claimAndRecord(t, "kept");
              return GroupCommit::Verdict::Undo;
          },
          later, ""},

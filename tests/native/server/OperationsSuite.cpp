@@ -384,6 +384,15 @@ TEST_P(ServerOps, ARequestWithTheSameKeyRunsOnceAndFailuresAreNotRecorded)
     const auto next = m_processor->process(u16(text), ftKey("c", 5));
     EXPECT_FALSE(next.replayed);
     EXPECT_EQ(next.responseType, 1);
+
+    // A retry that would fail if it ran again (a second delete) gets what
+    // the first run answered.
+    const std::string remove = idRequest(4, m_token, idsOf("eo").front(), "eo");
+    const auto removed = m_processor->process(u16(remove), ftKey("c", 6));
+    const auto removedAgain = m_processor->process(u16(remove), ftKey("c", 6));
+    EXPECT_EQ(removed.statusCode, 0);
+    EXPECT_TRUE(removedAgain.replayed);
+    EXPECT_EQ(removedAgain.response, removed.response);
 }
 
 TEST_P(ServerOps, TwoStoresOnOneDatabaseExecuteEachKeyOnce)

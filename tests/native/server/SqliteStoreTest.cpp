@@ -52,8 +52,8 @@ TEST(ServerSqliteStore, TheWalStaysBoundedUnderAStreamOfCommits)
         auto transaction = store.beginWrite();
         lumo_server::ReplyRecord claim;
         claim.key = lumo_server::ReplyKey{"client", i};
-        ASSERT_TRUE(transaction->claimReply(claim));
-        transaction->recordReply(claim.key, u"{}");
+        ASSERT_NE(lumo_server::StoreTransaction::Claim::Taken, transaction->claimReply(claim));
+        ASSERT_TRUE(transaction->recordReply(claim.key, u"{}"));
         transaction->commit();
     }
     struct stat wal {};
