@@ -70,12 +70,14 @@ private:
     // other threads for a moment (kYieldFor) and only then sleeps on a POSIX
     // semaphore: most waits end with the commit under way, and a sleeping
     // thread can leave its processor idle, which (on a virtual machine
-    // especially) is slow to wake again.  The post may be the last thing done
+    // especially) is slow to wake again.  kYieldFor covers a wait for the
+    // running batch and the next one also when the machine is slow (a batch
+    // then takes 100 µs and more).  The post may be the last thing done
     // to it before the waiter returns and destroys it: the state's exchange,
     // or sem_post to a waiter asleep on it.
     class Wakeup {
     public:
-        static constexpr std::chrono::microseconds kYieldFor{150};
+        static constexpr std::chrono::microseconds kYieldFor{300};
 
         Wakeup() { sem_init(&m_semaphore, 0, 0); }
         ~Wakeup() { sem_destroy(&m_semaphore); }
