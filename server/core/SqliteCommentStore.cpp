@@ -231,8 +231,10 @@ public:
     {
         if (!m_claim || m_claim->key.clientId != key.clientId || m_claim->key.retentionId != key.retentionId)
             throw StoreError("reply to record was not claimed");
-        static const std::string sql = std::string("INSERT OR IGNORE INTO lumo_reply (") + kReplyColumnList +
-                                       ") VALUES (" + placeholders(1, 7) + ")";
+        // Only the key's conflict is ignored (OR IGNORE would skip a row
+        // that breaks any other constraint, too).
+        static const std::string sql = std::string("INSERT INTO lumo_reply (") + kReplyColumnList + ") VALUES (" +
+                                       placeholders(1, 7) + ") ON CONFLICT (client_id, retention_id) DO NOTHING";
         SqliteConnection::Statement insert(*m_connection, sql);
         bindReply(insert, *m_claim, reply);
         m_claim.reset();
