@@ -57,8 +57,9 @@ ReplyRecord claimOf(const ExactlyOnceKey& key, const SWCharString& user, int32_t
 }
 
 // Answers a request whose exactly-once key is taken from the key's row; the
-// request itself does not run (its unit is undone).  Only a purge between the
-// claim and the look-up removes the row; the key is then claimed afresh.
+// unit is undone, so whatever the request itself changed is not kept.  Only a
+// purge between the claim and the look-up removes the row; the key is then
+// claimed afresh.
 GroupCommit::Verdict answerRecorded(std::optional<ReplyRecord> recorded, const CommentaryRequest& request,
                                     const SWCharString& user, ProcessOutcome& outcome)
 {
