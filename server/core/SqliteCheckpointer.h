@@ -17,9 +17,8 @@
 // one cost of checkpointing that requests see: the rest of the copy, the
 // checkpoint's two syncs and, at the next commit, SQLite's sync of the new
 // WAL header, some milliseconds in all.  Hence the high thresholds: with
-// an add's 5 frames the pause comes once in about 3,000 adds (it came once
-// in 800 at 4,000 frames), for a WAL file of at most about 33 MB (66 MB
-// with 4 KiB pages).
+// an add's 5 frames the pause comes once in about 3,000 adds, for a WAL file
+// of at most about 33 MB (66 MB with 4 KiB pages).
 //
 // Durability is unchanged by this: a commit is in the WAL, in the operating
 // system's hands, before its request is answered; checkpoints only move it
