@@ -255,13 +255,6 @@ bool registerSqliteWalBuffering(const char* name, const char* baseName)
 
 const char* sqliteWalBufferingVfs(bool processExclusive)
 {
-    // SQLite counts every allocation under a global mutex for
-    // sqlite3_status(), which nothing here reads: some 2,000 instructions an
-    // add.  The setting must come before SQLite initializes, which the first
-    // registration below does; when something in the process initialized it
-    // earlier, the call fails and changes nothing.
-    static const int unmetered = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-    (void)unmetered;
     static const char kShared[] = "lumo-wal-buffering";
     static const char kExclusive[] = "lumo-wal-buffering-excl";
     static const bool shared = registerSqliteWalBuffering(kShared, "unix");
